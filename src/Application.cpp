@@ -1,0 +1,139 @@
+#include "Application.h"
+
+#include "Logger.h"
+#include "MainView.h"
+#include "Paths.h"
+#include "SplashScreen.h"
+#include "WorkerTypes.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLocale>
+#include <QTranslator>
+#include <QUrl>
+
+Application::Application(int& argc, char** argv) : SingleApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("lanternleaf"));
+    setOrganizationDomain(QStringLiteral("tarnwick.example"));
+    setOrganizationName(QStringLiteral("Tarnwick"));
+    setApplicationVersion(QStringLiteral(LANTERNLEAF_VERSION));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Paths::appFolder());
+    loadTranslator();
+    registerWorkerMetaTypes();
+}
+
+Application::~Application()
+{
+    delete m_translator;
+}
+
+std::shared_ptr<QSettings> Application::settings()
+{
+    return Paths::settings();
+}
+
+QStringList Application::supportedFormats()
+{
+    return {"epub", "mobi", "prc", "fb2", "cbr", "cbz", "pdf"};
+}
+
+QString Application::messageFromArguments(const QStringList& arguments)
+{
+    QString message;
+    for (const QString& argument : arguments)
+        message += argument + QLatin1Char('|');
+    return message;
+}
+
+QString Application::languageName()
+{
+    // Each translation answers this text with its own language's name.
+    return QCoreApplication::translate("SettingsView", "English");
+}
+
+void Application::loadTranslator()
+{
+    QString language = settings()->value("Language").toString();
+    if (language.isEmpty())
+        language = QLocale::system().name().left(2);
+    setLanguage(language);
+}
+
+void Application::setLanguage(const QString& language)
+{
+    if (m_translator)
+        removeTranslator(m_translator);
+    else
+        m_translator = new QTranslator;
+    const QString file = Paths::translationsFolder() + QStringLiteral("/lanternleaf_%1.qm").arg(language);
+    const bool ok = m_translator->load(file);
+    qDebug() << "Load translation:" << file;
+    qDebug() << "Result:" << ok;
+    installTranslator(m_translator);
+}
+
+void Application::showInExplorer(const QString& filePath)
+{
+    if (filePath.isEmpty())
+        return;
+    const QFileInfo info(filePath);
+    if (info.isDir()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::toNativeSeparators(info.absoluteFilePath())));
+        return;
+    }
+    // Ask the desktop's file manager to show the file selected; without one
+    // that speaks the freedesktop interface, open the containing folder.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString service = QStringLiteral("org.freedesktop.FileManager1");
+    if (bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(service)) {
+        QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
+                                                           service, QStringLiteral("ShowItems"));
+        call << QStringList{QUrl::fromLocalFile(info.absoluteFilePath()).toString()} << QString();
+        if (bus.call(call, QDBus::Block, 3000).type() != QDBusMessage::ErrorMessage)
+            return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(info.absolutePath()));
+}
+
+int runApplication(int argc, char** argv)
+{
+    Application app(argc, argv);
+
+    const QString message = Application::messageFromArguments(app.arguments());
+    if (app.sendMessage(message, 5000))
+        return 0;
+
+    QFile css(QStringLiteral(":/style/style.css"));
+    if (css.open(QIODevice::ReadOnly | QIODevice::Text))
+        app.setStyleSheet(QString::fromUtf8(css.readAll()));
+    QFont font = QApplication::font();
+    font.setStyleStrategy(QFont::PreferAntialias);
+    QApplication::setFont(font);
+
+    auto splash = std::make_unique<SplashScreen>(QPixmap(QStringLiteral(":/style/images/splash.png")));
+    splash->show();
+    splash->loading(2);
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/style/images/lanternleaf.ico")));
+
+    auto mainView = std::make_unique<MainView>();
+    mainView->show();
+    splash->finish(mainView.get());
+
+    app.setActivationWindow(mainView.get(), true);
+    mainView->handleMessage(message);
+    QObject::connect(&app, &SingleApplication::messageReceived, mainView.get(), &MainView::handleMessage);
+
+    const int code = app.exec();
+    mainView.reset();
+    splash.reset();
+    return code;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "SingleApplication.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <memory>
+
+class QTranslator;
+
+/// The application object: program identity, per-user folders, translation,
+/// and the process-wide objects the pages reach through it.
+/// GUI thread only.
+class Application : public SingleApplication
+{
+    Q_OBJECT
+public:
+    Application(int& argc, char** argv);
+    ~Application() override;
+
+    static Application* instance() { return static_cast<Application*>(QCoreApplication::instance()); }
+
+    /// A new handle on the settings file; written when the last holder lets go.
+    static std::shared_ptr<QSettings> settings();
+    /// The book file suffixes the program accepts, lower case.
+    static QStringList supportedFormats();
+
+    /// The message handed to a running instance: every argument followed by "|".
+    static QString messageFromArguments(const QStringList& arguments);
+    /// The name of the active translation's language in that language
+    /// ("English" when no translation is installed).
+    static QString languageName();
+
+public slots:
+    /// Installs the translation named by the "Language" setting, or the
+    /// system locale's language when that is empty.
+    void loadTranslator();
+    /// Installs "lanternleaf_<language>.qm" from the translations folder; a
+    /// file that cannot be loaded leaves an empty translator (English).
+    void setLanguage(const QString& language);
+    /// Shows a folder, or a file selected in its folder, in the file manager.
+    static void showInExplorer(const QString& filePath);
+
+private:
+    QTranslator* m_translator = nullptr;
+};
+
+/// The entry point proper: start-up, event loop, shutdown. Returns the exit code.
+int runApplication(int argc, char** argv);

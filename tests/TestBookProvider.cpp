@@ -335,6 +335,9 @@ private slots:
             QVERIFY(db->selectAll().size() >= 1);
             QVERIFY(db->categoryCounts().all >= 1);
             QVERIFY(db->selectLastAdded().size() >= 1);
+            // The interface writes too (reading position, favourite flag).
+            QVERIFY(db->setLastView(1, uint(kNow - rounds)));
+            QVERIFY(db->setFavorite(1, rounds % 2));
             ++rounds;
         }
         QVERIFY(worker->wait(60000));

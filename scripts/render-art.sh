@@ -44,9 +44,9 @@ glyph() { # glyph NAME OUT SIZE COLOUR [extra replacements...]
 }
 
 # 1. Start-up and application icons.
-job "$ART/brand/splash.svg" "$IMG/splash.png" 600 360
+job "$ART/brand/splash.svg" "$IMG/splash.png" 600 360 dither
 job "$ART/brand/splashlogo.svg" "$IMG/splashlogo.png" 200 200
-job "$ART/brand/mainbg.svg" "$IMG/mainbg.png" 640 400
+job "$ART/brand/mainbg.svg" "$IMG/mainbg.png" 640 400 dither
 job "$ART/brand/icon-small.svg" "$IMG/appicon16.png" 16 16
 job "$ART/brand/icon.svg" resources/linux/lanternleaf.png 256 256
 for s in 16 24; do job "$ART/brand/icon-small.svg" "$ICO_DIR/$s.png" $s $s; done

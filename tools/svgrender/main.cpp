@@ -6,6 +6,8 @@
 // FROM=>TO replaces text in the SVG before parsing (glyph sources draw in
 // "currentColor", so one source yields every colour variant). @X,Y,W,H
 // renders into that rectangle of the canvas instead of the whole canvas.
+// "dither" paints at 16 bits per channel and orders-dithers down to 8, which
+// keeps wide, soft gradients free of visible bands once they are stretched.
 // The canvas starts fully transparent.
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,30 @@
 #include <cstdio>
 
 namespace {
+
+// 4x4 Bayer matrix: thresholds spread evenly over one 8-bit step.
+const int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+int ditherChannel(quint16 value, int threshold)
+{
+    const double scaled = value / 257.0 + (threshold + 0.5) / 16.0 - 0.5;
+    return qBound(0, static_cast<int>(scaled + 0.5), 255);
+}
+
+QImage ditherTo8Bit(const QImage& deep)
+{
+    QImage out(deep.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < deep.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgba64*>(deep.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < deep.width(); ++x) {
+            const int t = kBayer[y & 3][x & 3];
+            line[x] = qRgba(ditherChannel(in[x].red(), t), ditherChannel(in[x].green(), t),
+                            ditherChannel(in[x].blue(), t), ditherChannel(in[x].alpha(), t));
+        }
+    }
+    return out;
+}
 
 bool renderJob(const QStringList& f, const QString& baseDir)
 {
@@ -36,8 +62,13 @@ bool renderJob(const QStringList& f, const QString& baseDir)
     }
     QString text = QString::fromUtf8(file.readAll());
     QRectF target(0, 0, w, h);
+    bool dither = false;
     for (int i = 4; i < f.size(); ++i) {
         const QString& opt = f[i];
+        if (opt == QLatin1String("dither")) {
+            dither = true;
+            continue;
+        }
         if (opt.startsWith('@')) {
             const QStringList r = opt.mid(1).split(',');
             if (r.size() == 4)
@@ -56,7 +87,7 @@ bool renderJob(const QStringList& f, const QString& baseDir)
         std::fprintf(stderr, "invalid SVG: %s\n", qPrintable(src));
         return false;
     }
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image(w, h, dither ? QImage::Format_RGBA64 : QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
@@ -64,8 +95,9 @@ bool renderJob(const QStringList& f, const QString& baseDir)
                                QPainter::TextAntialiasing);
         renderer.render(&painter, target);
     }
+    const QImage result = dither ? ditherTo8Bit(image) : image.convertToFormat(QImage::Format_ARGB32);
     QDir().mkpath(QFileInfo(out).absolutePath());
-    if (!image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG", 9)) {
+    if (!result.save(out, "PNG", 9)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
         return false;
     }

@@ -256,7 +256,13 @@ void waitForHelper(pid_t pid)
     for (int waited = 0; waited < kHelperWaitMs; waited += 50) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR))
+        if (done == pid)
+            return;
+        // With SIGCHLD ignored the helper is reaped by the system and cannot
+        // be waited for: watch for it to be gone instead.
+        if (done < 0 && errno == ECHILD && kill(pid, 0) != 0)
+            return;
+        if (done < 0 && errno != EINTR && errno != ECHILD)
             return;
         nanosleep(&step, nullptr);
     }

@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include "CrashInstaller.h"
+#include "BookProvider.h"
 #include "Logger.h"
 #include "MainView.h"
 #include "Paths.h"
@@ -16,8 +18,26 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
+#include <QMessageBox>
+#include <QLoggingCategory>
 #include <QTranslator>
 #include <QUrl>
+
+Q_LOGGING_CATEGORY(lcApp, "lanternleaf.app")
+
+namespace {
+
+// Start-up goes on whatever happens here: a library that cannot be opened
+// was reported to the user, and the window shows an empty library.
+void openLibrary()
+{
+    BookProvider::instance()->setMessageReporter([](const QString& title, const QString& text) {
+        QMessageBox::critical(nullptr, title, text);
+    });
+    BookProvider::instance()->createConnection();
+}
+
+} // namespace
 
 Application::Application(int& argc, char** argv) : SingleApplication(argc, argv)
 {
@@ -75,8 +95,8 @@ void Application::setLanguage(const QString& language)
         m_translator = new QTranslator;
     const QString file = Paths::translationsFolder() + QStringLiteral("/lanternleaf_%1.qm").arg(language);
     const bool ok = m_translator->load(file);
-    qDebug() << "Load translation:" << file;
-    qDebug() << "Result:" << ok;
+    qCDebug(lcApp) << "Load translation:" << file;
+    qCDebug(lcApp) << "Result:" << ok;
     installTranslator(m_translator);
 }
 
@@ -94,8 +114,8 @@ void Application::showInExplorer(const QString& filePath)
     QDBusConnection bus = QDBusConnection::sessionBus();
     const QString service = QStringLiteral("org.freedesktop.FileManager1");
     if (bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(service)) {
-        QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                           service, QStringLiteral("ShowItems"));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            service, QStringLiteral("/org/freedesktop/FileManager1"), service, QStringLiteral("ShowItems"));
         call << QStringList{QUrl::fromLocalFile(info.absoluteFilePath()).toString()} << QString();
         if (bus.call(call, QDBus::Block, 3000).type() != QDBusMessage::ErrorMessage)
             return;
@@ -105,15 +125,25 @@ void Application::showInExplorer(const QString& filePath)
 
 int runApplication(int argc, char** argv)
 {
-    Application app(argc, argv);
+    // A crashed instance starts this executable again to finish its report;
+    // that process must not become an instance of its own.
+    if (CrashInstaller::isReportRequest(argc, argv))
+        return CrashInstaller::writeReport(argc, argv);
 
-    const QString message = Application::messageFromArguments(app.arguments());
-    if (app.sendMessage(message, 5000))
+    auto app = std::make_unique<Application>(argc, argv);
+    auto crashInstaller = std::make_unique<CrashInstaller>();
+
+    auto message = std::make_unique<QString>(Application::messageFromArguments(app->arguments()));
+    if (app->sendMessage(*message, 5000)) {
+        message.reset();
+        crashInstaller.reset();
+        app.reset();
         return 0;
+    }
 
     QFile css(QStringLiteral(":/style/style.css"));
     if (css.open(QIODevice::ReadOnly | QIODevice::Text))
-        app.setStyleSheet(QString::fromUtf8(css.readAll()));
+        app->setStyleSheet(QString::fromUtf8(css.readAll()));
     QFont font = QApplication::font();
     font.setStyleStrategy(QFont::PreferAntialias);
     QApplication::setFont(font);
@@ -124,16 +154,22 @@ int runApplication(int argc, char** argv)
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/style/images/lanternleaf.ico")));
 
+    openLibrary();
+
     auto mainView = std::make_unique<MainView>();
     mainView->show();
     splash->finish(mainView.get());
 
-    app.setActivationWindow(mainView.get(), true);
-    mainView->handleMessage(message);
-    QObject::connect(&app, &SingleApplication::messageReceived, mainView.get(), &MainView::handleMessage);
+    app->setActivationWindow(mainView.get(), true);
+    mainView->handleMessage(*message);
+    QObject::connect(app.get(), &SingleApplication::messageReceived, mainView.get(),
+                     &MainView::handleMessage);
 
-    const int code = app.exec();
+    const int code = app->exec();
     mainView.reset();
     splash.reset();
+    message.reset();
+    crashInstaller.reset();
+    app.reset();
     return code;
 }

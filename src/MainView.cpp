@@ -435,7 +435,7 @@ void MainView::bookInfoChanged(const QString& title, const QString& progress)
     // tag in half, so elide the plain text and let the label's font be bold.
     m_rawTitle = QTextDocumentFragment::fromHtml(title).toPlainText();
     const QFontMetrics metrics(m_titleLabel->font());
-    m_titleLabel->setText(metrics.elidedText(m_rawTitle, Qt::ElideMiddle, m_header->width() * 40 / 100));
+    m_titleLabel->setText(metrics.elidedText(m_rawTitle, Qt::ElideMiddle, width() * 40 / 100));
     m_progressLabel->setText(progress);
 }
 
@@ -753,9 +753,18 @@ void MainView::setFullScreenProperty(bool full)
     restyle(m_shadow);
 }
 
+void MainView::fitMinimumSizeTo(const QRect& area)
+{
+    // On a screen smaller than the usual minimum the window must still fit
+    // when it fills the screen.
+    setMinimumSize(kDefaultSize.boundedTo(area.size()));
+}
+
 void MainView::fullScreen()
 {
-    setGeometry(windowScreen()->geometry());
+    const QRect area = windowScreen()->geometry();
+    fitMinimumSizeTo(area);
+    setGeometry(area);
     setChromeVisible(false);
     m_shadow->layout()->setSpacing(0);
     viewerSetFullScreen(true);
@@ -765,7 +774,9 @@ void MainView::fullScreen()
 
 void MainView::maximize()
 {
-    setGeometry(windowScreen()->availableGeometry());
+    const QRect area = windowScreen()->availableGeometry();
+    fitMinimumSizeTo(area);
+    setGeometry(area);
     viewerSetFullScreen(false);
     setChromeVisible(true);
     setFullScreenProperty(false);
@@ -773,6 +784,7 @@ void MainView::maximize()
 
 void MainView::normal()
 {
+    fitMinimumSizeTo(windowScreen()->availableGeometry());
     setGeometry(m_normalGeometry);
     viewerSetFullScreen(false);
     setChromeVisible(true);

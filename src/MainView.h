@@ -130,6 +130,7 @@ private:
     void updateContinueButton();
     void setChromeVisible(bool visible);
     void setFullScreenProperty(bool full);
+    void fitMinimumSizeTo(const QRect& area);
     void restoreWindowGeometry();
     void saveWindowGeometry();
     QScreen* windowScreen() const;

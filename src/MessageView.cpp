@@ -168,14 +168,14 @@ void MessageView::centreOnParentWindow(QWidget* dialog)
     const QWidget* parent = dialog->parentWidget();
     if (!parent)
         return;
+    // Centre on the window's client area: the main window is frameless, and
+    // a decorated parent's frame must not pull the box off centre.
     const QWidget* window = parent->window();
-    const QRect own = dialog->rect();
     const QRect area = window->rect();
-    const int x =
-        window->frameGeometry().left() + (area.left() + area.right()) / 2 - (own.left() + own.right()) / 2;
-    const int y =
-        window->frameGeometry().top() + (area.top() + area.bottom()) / 2 - (own.top() + own.bottom()) / 2;
-    dialog->move(x, y);
+    const QRect own = dialog->rect();
+    const QPoint centre =
+        window->mapToGlobal(QPoint((area.left() + area.right()) / 2, (area.top() + area.bottom()) / 2));
+    dialog->move(centre - QPoint((own.left() + own.right()) / 2, (own.top() + own.bottom()) / 2));
 }
 
 void MessageView::showEvent(QShowEvent* event)

@@ -35,6 +35,13 @@
 
 Q_LOGGING_CATEGORY(lcMainView, "lanternleaf.mainview")
 
+// The resources are compiled into a static library: without a reference the
+// linker drops them, and the style sheet and images silently go missing.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
 const char* const kProgramTitle = "Lanternleaf";
 const QSize kDefaultSize(940, 640);
@@ -67,6 +74,7 @@ QPushButton* makeHeaderButton(const QString& name, QWidget* parent)
 
 MainView::MainView(QWidget* parent) : QFrame(parent)
 {
+    initResources();
     qRegisterMetaType<MainView::BookRef>();
     setObjectName("mainView");
     setWindowFlags(windowFlags() | Qt::Window | Qt::FramelessWindowHint);
@@ -170,7 +178,9 @@ void MainView::buildHeader()
     m_searchBox = new QFrame(m_header);
     m_searchBox->setObjectName("searchBox");
     m_searchBox->setFixedHeight(34);
-    m_searchBox->setMinimumWidth(260);
+    m_searchBox->setMinimumWidth(160);
+    m_searchBox->setMaximumWidth(300);
+    m_searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* searchRow = new QHBoxLayout(m_searchBox);
     searchRow->setContentsMargins(10, 0, 4, 0);
     m_search = new QLineEdit(m_searchBox);
@@ -370,14 +380,21 @@ void MainView::buttonContents()
     onShowContents();
 }
 
+QString MainView::continueText(const QString& title) const
+{
+    // The style sheet sets the button's text bold; measure it that way.
+    QFont font = m_buttonContinue->font();
+    font.setBold(true);
+    return QFontMetrics(font).elidedText(title, Qt::ElideRight, 170);
+}
+
 void MainView::updateContinueButton()
 {
     if (m_currentBook.id == -1) {
         m_buttonContinue->hide();
         return;
     }
-    const QFontMetrics metrics(m_buttonContinue->font());
-    m_buttonContinue->setText(metrics.elidedText(m_currentBook.title, Qt::ElideRight, 220));
+    m_buttonContinue->setText(continueText(m_currentBook.title));
     m_buttonContinue->setToolTip(tr("Continue reading \"%1\"").arg(m_currentBook.title));
     m_buttonContinue->setVisible(currentPage() == LibraryPage);
 }
@@ -388,8 +405,7 @@ void MainView::onBookSelected(const BookRef& book)
         m_buttonContinue->hide();
         return;
     }
-    const QFontMetrics metrics(m_buttonContinue->font());
-    m_buttonContinue->setText(metrics.elidedText(book.title, Qt::ElideRight, 220));
+    m_buttonContinue->setText(continueText(book.title));
     m_buttonContinue->setVisible(currentPage() == LibraryPage);
 }
 

@@ -128,6 +128,7 @@ private:
     void connectParts();
     void retranslateHeader();
     void updateContinueButton();
+    QString continueText(const QString& title) const;
     void setChromeVisible(bool visible);
     void setFullScreenProperty(bool full);
     void fitMinimumSizeTo(const QRect& area);

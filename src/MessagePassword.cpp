@@ -4,7 +4,6 @@
 #include "WindowBar.h"
 
 #include <QFrame>
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +29,9 @@ QQueue<Answer>& answers()
 MessagePassword::MessagePassword(QWidget* parent) : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName("messagePasswordView");
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Opaque on purpose: without a compositing manager the see-through
+    // margin of a translucent frameless window shows as a black band.
+    setAttribute(Qt::WA_StyledBackground);
     setWindowTitle(tr("Enter password"));
     setWindowIcon(QIcon(QStringLiteral(":/style/images/AppIconPdf256.png")));
     setModal(true);
@@ -41,11 +42,6 @@ MessagePassword::MessagePassword(QWidget* parent) : QDialog(parent, Qt::Window |
     auto* frame = new QFrame(this);
     frame->setObjectName("messagePassword");
     frame->setMinimumSize(380, 190);
-    auto* shadow = new QGraphicsDropShadowEffect(frame);
-    shadow->setBlurRadius(24);
-    shadow->setOffset(0, 4);
-    shadow->setColor(QColor(0, 0, 0, 70));
-    frame->setGraphicsEffect(shadow);
     outer->addWidget(frame);
 
     auto* inner = new QVBoxLayout(frame);

@@ -3,7 +3,6 @@
 #include "WindowBar.h"
 
 #include <QFrame>
-#include <QGraphicsDropShadowEffect>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -28,7 +27,9 @@ MessageView::MessageView(const QString& title, const QString& text, QWidget* par
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName("messageView");
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Opaque on purpose: without a compositing manager the see-through
+    // margin of a translucent frameless window shows as a black band.
+    setAttribute(Qt::WA_StyledBackground);
     setWindowTitle(title);
 
     auto* outer = new QVBoxLayout(this);
@@ -37,11 +38,6 @@ MessageView::MessageView(const QString& title, const QString& text, QWidget* par
     m_frame = new QFrame(this);
     m_frame->setObjectName("messageBox");
     m_frame->setMinimumSize(450, 190);
-    auto* shadow = new QGraphicsDropShadowEffect(m_frame);
-    shadow->setBlurRadius(24);
-    shadow->setOffset(0, 4);
-    shadow->setColor(QColor(0, 0, 0, 70));
-    m_frame->setGraphicsEffect(shadow);
     outer->addWidget(m_frame);
 
     auto* inner = new QVBoxLayout(m_frame);

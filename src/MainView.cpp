@@ -33,7 +33,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-Q_LOGGING_CATEGORY(lcMainView, "lanternleaf.mainview")
+Q_LOGGING_CATEGORY(lcMainView, "lanternleaf.mainview", QtInfoMsg)
 
 // The resources are compiled into a static library: without a reference the
 // linker drops them, and the style sheet and images silently go missing.

@@ -4,6 +4,7 @@
 #include "BookProvider.h"
 #include "Logger.h"
 #include "MainView.h"
+#include "MessageView.h"
 #include "Paths.h"
 #include "SplashScreen.h"
 #include "WorkerTypes.h"
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
-#include <QMessageBox>
 #include <QLoggingCategory>
 #include <QTranslator>
 #include <QUrl>
@@ -32,7 +32,9 @@ namespace {
 void openLibrary()
 {
     BookProvider::instance()->setMessageReporter([](const QString& title, const QString& text) {
-        QMessageBox::critical(nullptr, title, text);
+        MessageView box(title, text);
+        box.setCancelOnly();
+        box.exec();
     });
     BookProvider::instance()->createConnection();
 }

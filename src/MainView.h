@@ -1,24 +1,215 @@
 #pragma once
 
+#include <QFileInfoList>
+#include "BookDto.h"
+
 #include <QFrame>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 
-/// The program's one top-level window. For now a plain frame that receives
-/// the command line and second-launch messages.
+class Frame;
+class QAbstractAnimation;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScreen;
+class QStackedLayout;
+class SizeGrip;
+class StartView;
+class WindowBar;
+
+/// The program's one top-level window: frameless, with its own title bar,
+/// header and resize grip, three pages (start, library, reading) and the
+/// overlay panels slid in over them. Routes the header buttons, the shared
+/// search field and the hot keys to the current page, keeps the three window
+/// modes and saves and restores its geometry across runs.
+/// GUI thread only.
 class MainView : public QFrame
 {
     Q_OBJECT
 public:
+    enum Page
+    {
+        StartPage = 0,
+        LibraryPage = 1,
+        ReadingPage = 2
+    };
+    enum WindowMode
+    {
+        Normal = 0,
+        Maximized = 1,
+        FullScreen = 2
+    };
+
     explicit MainView(QWidget* parent = nullptr);
+    /// Stores geometry, mode and screen for the next run.
+    ~MainView() override;
 
     /// The parts of the last message that named existing files or folders.
     QStringList lastMessageFiles() const { return m_lastFiles; }
+    int windowMode() const { return m_mode; }
+    int currentPage() const;
 
 public slots:
     /// A message of "|"-terminated arguments, from the own command line or a
-    /// second launch.
+    /// second launch: the existing paths go to addBookAndStartRead().
     void handleMessage(const QString& message);
+    /// Adds the supported, existing files that are not in the library yet and
+    /// opens the last of them once the adding is done.
+    void addBookAndStartRead(const QFileInfoList& books);
+
+private slots:
+    void onMaximize();
+    void onMinimize();
+    void onFullScreen();
+    void onClose();
+    void onViewModeChanged(int mode);
+    void onShowSettings();
+    void onHideSettings();
+    void onStartUp();
+    void onShowContents();
+    void onHideContents();
+    void onShowSearchPanel();
+    void onHideSearchPanel();
+    void onCleanSearch();
+    void onSearchTextChanged(const QString& text);
+    void onNavigateToSite();
+    void onNavigateToSiteHelp();
+    void buttonLibrary();
+    void toLibrary();
+    void buttonAddBook();
+    void buttonAddFolder();
+    void continueReading();
+    void buttonContents();
+    void bookInfoChanged(const QString& title, const QString& progress);
+    void onBookSelected(const BookDto& book);
+    void onBookOpened(int bookId);
+    void updateWindowTitle(const QString& bookTitle);
+    void onEditBook(int id);
+    void onNavigateToPosition(int position);
+    void onNavigateToPage(int page);
+    void onSearch(const QString& text);
+    void onFilterChanged(const QString& text);
+    void onHotKeyEsc();
+    void onHotKeyF11();
+    void onHotKeyH();
+    void showWindowAnimated(QWidget* widget);
+    void hideWindowAnimated(QWidget* widget);
+    void onBeginResize();
+    void onEndResize();
+    void maximize();
+    void normal();
+    void fullScreen();
+    bool isFull() const { return m_mode == FullScreen; }
+    bool isMax() const { return m_mode == Maximized; }
+    void onAddComplete();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TestMainView;
+
+    void buildHeader();
+    void buildOverlays();
+    void connectParts();
+    void retranslateHeader();
+    void updateContinueButton();
+    QString continueText(const QString& title) const;
+    void setChromeVisible(bool visible);
+    void setFullScreenProperty(bool full);
+    void fitMinimumSizeTo(const QRect& area);
+    void restoreWindowGeometry();
+    void saveWindowGeometry();
+    QScreen* windowScreen() const;
+    static QRect defaultGeometry();
+    QRect overlayRect(QWidget* widget) const;
+    /// Files chosen in the add dialog: reports the ones that cannot be added
+    /// and hands the rest to the library page.
+    void addChosenFiles(const QStringList& files);
+    static bool isSupportedBook(const QFileInfo& file);
+
+    // Pages and panels. Placeholders until the real views are built in;
+    // every call on them goes through the functions below.
+    QWidget* libraryView() const { return m_libraryPage; }
+    QWidget* bookViewer() const { return m_readingPage; }
+    QWidget* contentsPanel() const { return m_contentsPanel; }
+    QWidget* searchPanel() const { return m_searchPanel; }
+    QWidget* settingsPage() const { return m_settingsPage; }
+    QWidget* bookEditPage() const { return m_editPage; }
+    void viewerBeginResize();
+    void viewerEndResize();
+    void viewerSetFullScreen(bool full);
+    void viewerOpenBook(const BookDto& book);
+    void libraryReadSettings();
+    void libraryFilterBooks(const QString& text);
+    void libraryAddFiles(const QFileInfoList& files);
+    void libraryAddDir();
+    void contentsPrepare();
+    void editPageLoad(int bookId);
+    void contextSetSearchText(const QString& text);
+    void contextClearSearch();
+    void contextNavigateToPosition(int position);
+    void contextNavigateToPage(int page);
+
+    // Library database steps, filled in when the database is wired in.
+    /// True when the library holds at least one book that is not deleted.
+    bool libraryHasBooks() const;
+    /// True when a book that is not deleted has exactly this full path.
+    bool libraryHoldsPath(const QString& fullPath) const;
+    /// The most recently read book, id -1 when there is none.
+    BookDto recentBook() const;
+    BookDto bookById(int id) const;
+    BookDto bookByPath(const QString& fullPath) const;
+    /// Stores "now" as the book's time of last view.
+    void markBookOpened(const BookDto& book);
+
+    WindowBar* m_windowBar = nullptr;
+    QFrame* m_shadow = nullptr;
+    Frame* m_header = nullptr;
+    QWidget* m_pageArea = nullptr;
+    QStackedLayout* m_pages = nullptr;
+    SizeGrip* m_sizeGrip = nullptr;
+    StartView* m_startPage = nullptr;
+    QWidget* m_libraryPage = nullptr;
+    QWidget* m_readingPage = nullptr;
+
+    QPushButton* m_buttonLibrary = nullptr;
+    QPushButton* m_buttonAddBook = nullptr;
+    QPushButton* m_buttonAddFolder = nullptr;
+    QPushButton* m_buttonContents = nullptr;
+    QPushButton* m_buttonContinue = nullptr;
+    QPushButton* m_buttonSettings = nullptr;
+    QPushButton* m_buttonHelp = nullptr;
+    QFrame* m_searchBox = nullptr;
+    QLineEdit* m_search = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_progressLabel = nullptr;
+
+    QFrame* m_dimLayer = nullptr;
+    QWidget* m_contentsPanel = nullptr;
+    QWidget* m_searchPanel = nullptr;
+    QWidget* m_settingsPage = nullptr;
+    QWidget* m_editPage = nullptr;
+    QPointer<QWidget> m_activeOverlay;
+    QPointer<QAbstractAnimation> m_overlayAnimation;
+
+    BookDto m_currentBook;
+    QString m_bookToStartReading;
     QStringList m_lastFiles;
+    QFileInfoList m_lastAddRequest;
+    QString m_rawTitle;
+
+    int m_mode = Normal;
+    int m_prevMode = Normal;
+    QRect m_normalGeometry;
+    QPoint m_dragOffset;
+    bool m_dragging = false;
 };
+

@@ -54,6 +54,8 @@ public:
     virtual void load();
     /// The size of a named image of the book; (-1, -1) when unknown.
     virtual QSize imageSize(const QString& name) const;
+    /// Empties the text and forgets highlights (they cannot be undone any more).
+    void clear() override;
 
     // --- IDocument ---
     QList<SearchResult> search(const QString& text) override;
@@ -167,11 +169,13 @@ private:
     void highlightRange(int from, int to);
     void ensureAnchorIndex() const;
     qreal pageHeight() const;
+    void ensureLayout() const;
 
     int m_columnCount = 1;
     int m_page = 1;
     int m_layoutPageCount = -1;
     int m_savedPosition = 0;
+    int m_savedForPage = -1;
     QColor m_backgroundColor;
     QColor m_highlightColor;
     QColor m_fontColor;

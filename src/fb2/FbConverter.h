@@ -26,6 +26,8 @@ public:
     /// A poem: its title, epigraphs and stanzas (verses joined by "<br/>").
     static QString poem(const QDomElement& e);
     static QString imageTag(const QString& id);
+    /// A table: rows of "td"/"th" cells with inline content.
+    static QString table(const QDomElement& e);
 
     // --- whole book ---
     /// The whole HTML text. Gives every body and section without an id a fresh

@@ -306,6 +306,10 @@ void TextDocument::relayout()
     do {
         m_relayoutPending = false;
         applyPageSize();
+        // Finish the new layout before the highlight edit: an edit arriving
+        // while the engine is still laying out lazily leaves the rest of the
+        // book with stale (too few) pages.
+        ensureLayout();
         reloadImages();
         highlightRange(from, to);
         setPageByPosition(m_savedPosition);

@@ -92,6 +92,15 @@ public:
     /// Height kept free under the text of every page for the page number (the
     /// line height of font()). The viewer draws the number there.
     int pageNumberReserve() const;
+    /// Timings of the last load(), for benchmarks: reading and parsing the
+    /// file, and building the rich text; -1 when a format does not report them.
+    struct LoadStats
+    {
+        qint64 parseMs = -1;
+        qint64 convertMs = -1;
+    };
+    LoadStats loadStats() const { return m_loadStats; }
+
     /// True when no search highlighting is applied.
     bool isSearchCleared() const { return m_searchCleared; }
 
@@ -153,6 +162,7 @@ protected:
     void contentReplaced();
     /// Fills the `page` of every entry (recursively) from the current layout.
     void refreshTocPages(QList<TocPoint>& points) const;
+    void setLoadStats(const LoadStats& stats) { m_loadStats = stats; }
 
 private:
     enum class Highlight
@@ -183,6 +193,7 @@ private:
     QMargins m_margins;
     QFont m_font;
     bool m_searchCleared = true;
+    LoadStats m_loadStats;
 
     Highlight m_highlight = Highlight::None;
     QTimer m_highlightTimer;

@@ -127,6 +127,7 @@ private slots:
         QFETCH(QSize, to);
         QFETCH(int, page);
         HtmlDocument d(book(120));
+        d.setPageSize(QSizeF(300, 400)); // the viewer's provisional size
         d.setViewPortSize(from);
         d.setPage(page < 0 ? d.pageCount() : page);
         const int saved = d.position();
@@ -137,6 +138,12 @@ private slots:
         d.setViewPortSize(to);
         QCOMPARE(begin.count(), 1);
         QVERIFY(pageHolds(d, d.page(), saved));
+        // The re-layout (with its highlight edit) gives the same pages as a
+        // fresh layout of the whole text.
+        const int pages = d.pageCount();
+        d.setDefaultFont(QFont(d.defaultFont()));
+        d.setPageSize(d.pageSize() + QSizeF(0.01, 0));
+        QCOMPARE(d.pageCount(), pages);
 
         // Column change: the same place again.
         d.setColumnCount(2);

@@ -3,6 +3,7 @@
 #include "fb2/FbConverter.h"
 #include "fb2/FbParser.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLoggingCategory>
 #include <QUrl>
@@ -19,12 +20,18 @@ FbDocument::FbDocument(const QString& path, QObject* parent) : TextDocument(pare
 
 void FbDocument::load()
 {
+    QElapsedTimer timer;
+    timer.start();
     FbParser parser;
     m_parsed = parser.parse(m_path, false);
     m_book = m_parsed ? parser.takeBook() : Book();
     if (!m_parsed)
         qCWarning(lcFb2) << "FbDocument::load" << m_path << parser.errorString();
+    LoadStats stats;
+    stats.parseMs = timer.restart();
     convert();
+    stats.convertMs = timer.elapsed();
+    setLoadStats(stats);
 }
 
 void FbDocument::rebuild()

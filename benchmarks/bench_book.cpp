@@ -146,10 +146,11 @@ void bench(const QString& path, QString word, QSize viewPort, int columns)
     std::printf("  search          %8.1f ms for \"%s\": %d paragraphs; clear %.1f ms\n", searchMs,
                 qPrintable(word), int(results.size()), ms(t));
 
+    const int top = doc->position();
     t.restart();
     doc->setViewPortSize(QSize(viewPort.width() - 100, viewPort.height()));
     std::printf("  resize          %8.1f ms to %d pages; place kept: %s\n", ms(t), doc->pageCount(),
-                pageHolds(*doc, doc->page(), position) ? "yes" : "NO");
+                pageHolds(*doc, doc->page(), top) ? "yes" : "NO");
     std::printf("  peak RSS        %8ld MB\n", peakRssMb());
 }
 

@@ -274,17 +274,18 @@ void TextDocument::setViewPortSize(QSize size)
     emit endResizePage();
 }
 
+QSize TextDocument::pageBox() const
+{
+    if (m_columnCount == 1)
+        return m_viewPortSize;
+    if (m_columnCount == 2)
+        return QSize(m_viewPortSize.width() / 2, m_viewPortSize.height());
+    return QSize(600, 800);
+}
+
 void TextDocument::applyPageSize()
 {
-    QSize box;
-    if (m_columnCount == 1)
-        box = m_viewPortSize;
-    else if (m_columnCount == 2)
-        box = QSize(m_viewPortSize.width() / 2, m_viewPortSize.height());
-    else
-        box = QSize(600, 800);
-    if (box.width() < 0 || box.height() < 0)
-        return; // no reading area yet: keep the page size the viewer gave
+    const QSize box = pageBox();
     const qreal width = box.width() - (m_margins.left() + m_margins.right());
     const qreal height = box.height() - (pageNumberReserve() + m_margins.top() + m_margins.bottom());
     setPageSize(QSizeF(qMax(width, kMinPageSide), qMax(height, kMinPageSide)));
@@ -292,12 +293,16 @@ void TextDocument::applyPageSize()
 
 void TextDocument::relayout()
 {
+    // No reading area yet: keep the viewer's provisional page size rather than
+    // laying the whole book out for nothing.
+    if (pageBox().width() < 0 || pageBox().height() < 0)
+        return;
     m_relayouting = true;
     // Keep the place of the previous re-layout while the reader has not turned
     // the page since: taking the top of the page each time would drift back a
     // little with every resize.
     const int from = position();
-    if (m_savedForPage != m_page)
+    if (m_savedForPage != m_page || calcPageByPosition(m_savedPosition) != m_page)
         m_savedPosition = from;
     // First position after the last visible page: the page after the pair in
     // two-column mode, the next page with one column.

@@ -174,6 +174,7 @@ private:
 
     void relayout();
     void applyPageSize();
+    QSize pageBox() const;
     /// Undoes the current highlight, if any (never the text).
     void undoHighlight();
     void highlightRange(int from, int to);

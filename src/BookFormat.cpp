@@ -1,0 +1,105 @@
+#include "BookFormat.h"
+
+#include "TextDocument.h"
+#include "fb2/FbDocument.h"
+
+#include <QFileInfo>
+
+#include <functional>
+
+namespace BookFormat {
+
+namespace {
+
+struct Entry
+{
+    int code;
+    const char* name;
+};
+
+// Ascending code order: the suffix lookup takes the first match.
+constexpr Entry kRegistry[] = {
+    {Epub, "epub"}, {Mobi, "mobi"}, {Fb2, "fb2"}, {Pdf, "pdf"},
+    {Djvu, "djvu"}, {Prc, "prc"},   {Cbz, "cbz"}, {Cbr, "cbr"},
+};
+
+} // namespace
+
+int formatFromSuffix(const QString& suffix)
+{
+    for (const Entry& e : kRegistry) {
+        if (suffix.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
+            return e.code;
+    }
+    return Unknown;
+}
+
+int formatFromPath(const QString& path)
+{
+    return formatFromSuffix(QFileInfo(path).suffix());
+}
+
+QString formatName(int code)
+{
+    for (const Entry& e : kRegistry) {
+        if (e.code == code)
+            return QString::fromLatin1(e.name);
+    }
+    return QStringLiteral("unknown");
+}
+
+QList<int> codes()
+{
+    QList<int> result;
+    for (const Entry& e : kRegistry)
+        result << e.code;
+    return result;
+}
+
+QStringList acceptedSuffixes()
+{
+    return {QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"), QStringLiteral("fb2"),
+            QStringLiteral("cbr"),  QStringLiteral("cbz"),  QStringLiteral("pdf")};
+}
+
+bool isAccepted(const QString& suffix)
+{
+    return acceptedSuffixes().contains(suffix, Qt::CaseInsensitive);
+}
+
+Viewer viewerFor(int code)
+{
+    switch (code) {
+    case Epub:
+    case Mobi:
+    case Fb2:
+    case Prc:
+        return Viewer::Text;
+    case Pdf:
+        return Viewer::Pdf;
+    case Cbz:
+    case Cbr:
+        return Viewer::Image;
+    default:
+        return Viewer::None;
+    }
+}
+
+} // namespace BookFormat
+
+TextDocument* createTextDocument(const QString& path)
+{
+    using Factory = std::function<TextDocument*(const QString&)>;
+    // One line per reflowable back-end. EPUB and MOBI/PRC fall through to the
+    // plain document until their back-ends are added here.
+    static const QList<QPair<int, Factory>> factories = {
+        {BookFormat::Fb2, [](const QString& p) { return new fb2::FbDocument(p); }},
+    };
+
+    const int code = BookFormat::formatFromPath(path);
+    for (const auto& f : factories) {
+        if (f.first == code)
+            return f.second(path);
+    }
+    return new TextDocument();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "TextDocument.h"
+#include "fb2/FbBook.h"
+
+namespace fb2 {
+
+/// A FictionBook 2 book as a paginated text document.
+///
+/// load() parses the file (FbParser, full mode) and converts it
+/// (FbConverter); a file that cannot be parsed leaves the document empty (page
+/// count 0) and the reason in the log. rebuild() converts again from the parsed
+/// book (after a style change) without reading the file.
+///
+/// Images are handed to the rich-text engine by loadResource(): scaled to fit
+/// 350 × 350 pixels when larger. Nothing is ever read from disk for a resource.
+///
+/// GUI thread only, like TextDocument. For metadata (title, authors, cover)
+/// without building a document, use FbParser in metadata-only mode, which may
+/// run on a worker thread.
+class FbDocument : public TextDocument
+{
+    Q_OBJECT
+public:
+    explicit FbDocument(const QString& path, QObject* parent = nullptr);
+
+    void load() override;
+    void rebuild() override;
+    QList<TocPoint> toc() const override;
+    /// Title of the body (top-level entry) whose range holds `position`.
+    QString chapterTitle(int position) const override;
+    QSize imageSize(const QString& name) const override;
+
+    QString path() const { return m_path; }
+    /// The parsed book (empty before load() and after a failed load).
+    const Book& book() const { return m_book; }
+    /// Whether the last load() parsed the file.
+    bool parsed() const { return m_parsed; }
+
+protected:
+    /// Image resources (type 2) from the book's images by id, scaled to fit
+    /// 350 × 350 with fast scaling; anything else gives an empty variant.
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    void convert();
+
+    QString m_path;
+    Book m_book;
+    bool m_parsed = false;
+};
+
+} // namespace fb2

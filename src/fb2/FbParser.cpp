@@ -1,0 +1,402 @@
+#include "fb2/FbParser.h"
+
+#include "fb2/FbConverter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QTextCodec>
+#include <QXmlStreamReader>
+
+Q_LOGGING_CATEGORY(lcFb2, "lanternleaf.fb2", QtWarningMsg)
+
+namespace fb2 {
+
+namespace {
+
+// Far deeper than any real book (the deepest known nest sections about ten
+// levels); deeper input would exhaust the stack of the recursive conversion.
+constexpr int kMaxDepth = 256;
+
+QString childText(const QDomElement& e)
+{
+    return e.text().trimmed();
+}
+
+Author readAuthor(const QDomElement& e)
+{
+    Author a;
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        const QString n = c.tagName();
+        if (n == QLatin1String("first-name"))
+            a.firstName = childText(c);
+        else if (n == QLatin1String("middle-name"))
+            a.middleName = childText(c);
+        else if (n == QLatin1String("last-name"))
+            a.lastName = childText(c);
+        else if (n == QLatin1String("email"))
+            a.email = childText(c);
+        else if (n == QLatin1String("nickname"))
+            a.nickname = childText(c);
+    }
+    return a;
+}
+
+// Annotation paragraphs one per line rather than glued together.
+QString blockText(const QDomElement& e)
+{
+    QStringList lines;
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        const QString t = c.text().simplified();
+        if (!t.isEmpty())
+            lines << t;
+    }
+    return lines.isEmpty() ? e.text().simplified() : lines.join(QLatin1Char('\n'));
+}
+
+// Builds a DOM element from the stream reader's current element (used for
+// the description in metadata-only mode, so both modes share one reader).
+QDomElement readElement(QXmlStreamReader& r, QDomDocument& doc)
+{
+    QDomElement e = doc.createElement(r.qualifiedName().toString());
+    for (const QXmlStreamAttribute& a : r.attributes())
+        e.setAttribute(a.qualifiedName().toString(), a.value().toString());
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement())
+            e.appendChild(readElement(r, doc));
+        else if (r.isCharacters())
+            e.appendChild(doc.createTextNode(r.text().toString()));
+        else if (r.isEndElement())
+            break;
+    }
+    return e;
+}
+
+} // namespace
+
+bool FbParser::fail(const QString& reason)
+{
+    m_error = reason;
+    qCWarning(lcFb2) << "FB2 parse failed:" << reason;
+    return false;
+}
+
+Book FbParser::takeBook()
+{
+    Book b = std::move(m_book);
+    m_book = Book();
+    return b;
+}
+
+QString FbParser::encodingOf(const QByteArray& data)
+{
+    const int end = data.indexOf('\n');
+    const QString firstLine = QString::fromLatin1(end < 0 ? data.left(4096) : data.left(qMin(end, 4096)));
+    static const QRegularExpression re(QStringLiteral("encoding=[\"']([^\"']*)[\"']"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const QString encoding = re.match(firstLine).captured(1);
+    return encoding.isEmpty() ? QStringLiteral("UTF-8") : encoding;
+}
+
+QString FbParser::detectEncoding(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    return encodingOf(file.readLine(4096));
+}
+
+QString FbParser::decode(const QByteArray& data)
+{
+    const QString encoding = encodingOf(data);
+    QTextCodec* declared = QTextCodec::codecForName(encoding.toLatin1());
+    if (!declared) {
+        qCWarning(lcFb2) << "unknown encoding" << encoding << "- reading as UTF-8";
+        declared = QTextCodec::codecForName("UTF-8");
+    }
+    // A byte-order mark wins over the declaration.
+    QTextCodec* codec = QTextCodec::codecForUtfText(data, declared);
+    QString text = codec->toUnicode(data);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+QString FbParser::imageHref(const QDomElement& e)
+{
+    QString href = e.attribute(QStringLiteral("l:href"));
+    if (href.isEmpty()) {
+        const QDomNamedNodeMap attrs = e.attributes();
+        for (int i = 0; i < attrs.count(); ++i) {
+            const QDomAttr a = attrs.item(i).toAttr();
+            if (a.name().contains(QLatin1String("href"))) {
+                href = a.value();
+                break;
+            }
+        }
+    }
+    if (href.startsWith(QLatin1Char('#')))
+        href = href.mid(1);
+    return href;
+}
+
+QImage FbParser::decodeImage(const QByteArray& base64)
+{
+    QByteArray bytes = QByteArray::fromBase64(base64);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Check the claimed size before anything is allocated for the pixels.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > maxImageSide || size.height() > maxImageSide) {
+        qCWarning(lcFb2) << "image refused, size" << size;
+        return QImage();
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        qCWarning(lcFb2) << "image not decoded:" << reader.errorString();
+    return image;
+}
+
+bool FbParser::parse(const QString& path, bool metadataOnly)
+{
+    m_book = Book();
+    m_error.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    if (file.size() > maxFileSize)
+        return fail(QStringLiteral("file too big: %1 bytes").arg(file.size()));
+    return parseData(file.readAll(), metadataOnly);
+}
+
+bool FbParser::parseData(const QByteArray& data, bool metadataOnly)
+{
+    m_book = Book();
+    m_error.clear();
+    if (data.size() > maxFileSize)
+        return fail(QStringLiteral("data too big"));
+    const QString text = decode(data);
+    if (!refuseEntities(text))
+        return false;
+    return metadataOnly ? parseMetadata(text) : parseFull(text);
+}
+
+bool FbParser::refuseEntities(const QString& text)
+{
+    // One streaming pass before the DOM: entity declarations (entity bombs,
+    // external entities) and absurd nesting are refused. The DTD is only read
+    // here, never expanded. Other XML errors are left to the real parse.
+    QXmlStreamReader r(text);
+    r.setNamespaceProcessing(false);
+    int depth = 0;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isDTD()) {
+            if (!r.entityDeclarations().isEmpty() || r.text().contains(QLatin1String("<!ENTITY")))
+                return fail(QStringLiteral("the document declares entities"));
+        } else if (r.isStartElement()) {
+            if (++depth > kMaxDepth)
+                return fail(QStringLiteral("elements nested too deep"));
+        } else if (r.isEndElement()) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+bool FbParser::parseFull(const QString& text)
+{
+    QDomDocument dom;
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!dom.setContent(text, false, &message, &line, &column))
+        return fail(QStringLiteral("XML error at %1:%2: %3").arg(line).arg(column).arg(message));
+    const QDomElement root = dom.documentElement();
+    if (root.tagName() != QLatin1String("FictionBook"))
+        return fail(QStringLiteral("root element is \"%1\", not \"FictionBook\"").arg(root.tagName()));
+
+    for (QDomElement e = root.firstChildElement(QStringLiteral("binary")); !e.isNull();
+         e = e.nextSiblingElement(QStringLiteral("binary"))) {
+        const QString id = e.attribute(QStringLiteral("id"));
+        const QImage image = decodeImage(e.text().toLatin1());
+        // A damaged picture is left out; the book still opens.
+        if (image.isNull())
+            qCWarning(lcFb2) << "binary" << id << "left out";
+        else
+            m_book.images.insert(id, image);
+    }
+    for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (e.tagName() == QLatin1String("description"))
+            parseDescription(e);
+        else if (e.tagName() == QLatin1String("body"))
+            parseBody(e);
+    }
+    return true;
+}
+
+bool FbParser::parseMetadata(const QString& text)
+{
+    QXmlStreamReader r(text);
+    r.setNamespaceProcessing(false);
+    if (!r.readNextStartElement())
+        return fail(QStringLiteral("XML error: %1").arg(r.errorString()));
+    if (r.qualifiedName() != QLatin1String("FictionBook"))
+        return fail(QStringLiteral("root element is \"%1\", not \"FictionBook\"").arg(r.qualifiedName()));
+
+    bool haveDescription = false;
+    while (r.readNextStartElement()) {
+        const QStringRef name = r.qualifiedName();
+        if (name == QLatin1String("description") && !haveDescription) {
+            QDomDocument doc;
+            const QDomElement description = readElement(r, doc);
+            if (r.hasError())
+                return fail(QStringLiteral("XML error in the description: %1").arg(r.errorString()));
+            parseDescription(description);
+            haveDescription = true;
+        } else if (name == QLatin1String("binary") && haveDescription &&
+                   r.attributes().value(QLatin1String("id")) == m_book.description.titleInfo.coverpage) {
+            const QString id = r.attributes().value(QLatin1String("id")).toString();
+            const QImage cover = decodeImage(r.readElementText().toLatin1());
+            if (!cover.isNull())
+                m_book.images.insert(id, cover);
+            break;
+        } else {
+            r.skipCurrentElement(); // bodies are not even looked at
+        }
+    }
+    if (r.hasError()) {
+        if (!haveDescription)
+            return fail(QStringLiteral("XML error at %1: %2").arg(r.lineNumber()).arg(r.errorString()));
+        qCWarning(lcFb2) << "XML error after the description, metadata kept:" << r.errorString();
+        // The cover usually sits at the end, after the broken part: find its
+        // element by text.
+        const QString cover = m_book.description.titleInfo.coverpage;
+        if (!cover.isEmpty() && !m_book.images.contains(cover)) {
+            const QRegularExpression re(QStringLiteral("<binary[^>]*\\sid=[\"']%1[\"'][^>]*>([^<]*)</binary>")
+                                            .arg(QRegularExpression::escape(cover)));
+            const QImage image = decodeImage(re.match(text).captured(1).toLatin1());
+            if (!image.isNull())
+                m_book.images.insert(cover, image);
+        }
+    }
+    return true;
+}
+
+void FbParser::parseDescription(const QDomElement& e)
+{
+    Description& d = m_book.description;
+    for (QDomElement part = e.firstChildElement(); !part.isNull(); part = part.nextSiblingElement()) {
+        const QString partName = part.tagName();
+        for (QDomElement c = part.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+            const QString n = c.tagName();
+            if (partName == QLatin1String("title-info")) {
+                TitleInfo& t = d.titleInfo;
+                if (n == QLatin1String("genre"))
+                    t.genres << childText(c);
+                else if (n == QLatin1String("author"))
+                    t.authors << readAuthor(c);
+                else if (n == QLatin1String("book-title"))
+                    t.bookTitle = c.text().simplified();
+                else if (n == QLatin1String("annotation"))
+                    t.annotation = blockText(c);
+                else if (n == QLatin1String("keywords"))
+                    t.keywords = childText(c);
+                else if (n == QLatin1String("date"))
+                    t.date = childText(c);
+                else if (n == QLatin1String("coverpage"))
+                    t.coverpage = imageHref(c.firstChildElement(QStringLiteral("image")));
+                else if (n == QLatin1String("lang"))
+                    t.lang = childText(c);
+                else if (n == QLatin1String("src-lang"))
+                    t.srcLang = childText(c);
+                else if (n == QLatin1String("translator"))
+                    t.translators << readAuthor(c);
+            } else if (partName == QLatin1String("document-info")) {
+                DocumentInfo& di = d.documentInfo;
+                if (n == QLatin1String("author"))
+                    di.authors << readAuthor(c);
+                else if (n == QLatin1String("program-used"))
+                    di.programUsed = childText(c);
+                else if (n == QLatin1String("date"))
+                    di.date = childText(c);
+                else if (n == QLatin1String("id"))
+                    di.id = childText(c);
+                else if (n == QLatin1String("version"))
+                    di.version = childText(c);
+            } else if (partName == QLatin1String("publish-info")) {
+                PublishInfo& p = d.publishInfo;
+                if (n == QLatin1String("book-name"))
+                    p.bookName = childText(c);
+                else if (n == QLatin1String("publisher"))
+                    p.publisher = childText(c);
+                else if (n == QLatin1String("city"))
+                    p.city = childText(c);
+                else if (n == QLatin1String("year"))
+                    p.year = childText(c);
+            }
+        }
+    }
+}
+
+void FbParser::parseBody(const QDomElement& e)
+{
+    Body body;
+    body.name = e.attribute(QStringLiteral("name"));
+    body.id = e.attribute(QStringLiteral("id"));
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        const QString n = c.tagName();
+        if (n == QLatin1String("section"))
+            body.sections << parseSection(c);
+        else if (n == QLatin1String("image"))
+            body.images << imageHref(c);
+        else if (n == QLatin1String("title"))
+            body.title = FbConverter::paragraphs(c);
+        else if (n == QLatin1String("epigraph"))
+            body.epigraphs << FbConverter::paragraphs(c);
+    }
+    m_book.bodies << body;
+}
+
+Section FbParser::parseSection(const QDomElement& e)
+{
+    Section s;
+    s.id = e.attribute(QStringLiteral("id"));
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        const QString n = c.tagName();
+        if (n == QLatin1String("title")) {
+            s.title = FbConverter::paragraphs(c);
+        } else if (n == QLatin1String("epigraph")) {
+            s.epigraphs << FbConverter::paragraphs(c);
+        } else if (n == QLatin1String("image")) {
+            const QString id = imageHref(c);
+            s.images << id;
+            s.content.append({FbConverter::imageTag(id), -1});
+        } else if (n == QLatin1String("section")) {
+            s.sections << parseSection(c);
+            s.content.append({QString(), s.sections.size() - 1});
+        } else if (n == QLatin1String("p")) {
+            s.content.append(
+                {QStringLiteral("<p>") + FbConverter::inlineText(c) + QStringLiteral("</p>"), -1});
+        } else if (n == QLatin1String("poem")) {
+            s.content.append({FbConverter::poem(c), -1});
+        } else if (n == QLatin1String("subtitle")) {
+            s.content.append({QStringLiteral("<p><b>%1</b></p>").arg(FbConverter::inlineText(c)), -1});
+        } else if (n == QLatin1String("cite")) {
+            s.content.append({FbConverter::paragraphs(c, true), -1});
+        } else if (n == QLatin1String("empty-line")) {
+            s.content.append({QStringLiteral("<br/>"), -1});
+        } else if (n == QLatin1String("annotation")) {
+            s.content.append({FbConverter::paragraphs(c), -1});
+        } else if (n == QLatin1String("table")) {
+            s.content.append({FbConverter::table(c), -1});
+        }
+    }
+    return s;
+}
+
+} // namespace fb2

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "fb2/FbBook.h"
+
+#include <QDomDocument>
+#include <QString>
+
+class QDomElement;
+
+namespace fb2 {
+
+/// Reads a FictionBook 2 file into a Book.
+///
+/// Full mode reads the whole file into a DOM, decodes every "binary" image and
+/// parses the description and all bodies. Metadata-only mode (for adding books
+/// to the library) streams the file, reads the description and decodes only the
+/// cover image: the bodies are skipped, so a book whose body is broken still
+/// yields its title, authors and cover.
+///
+/// Safety: the file is decoded from the encoding its first line declares
+/// (a byte-order mark wins). A document type that declares entities is refused
+/// before any parsing (FB2 never needs them; this keeps entity bombs and
+/// external entities harmless). Files above maxFileSize, and images above
+/// maxImageSide pixels on a side or that do not decode, are refused; a refused
+/// image is left out (logged) and the book still opens without it.
+///
+/// Errors are values: parse() returns false and errorString() says why.
+/// Threads: plain data, no QObject; one parser may be used on any one thread
+/// (the add-books worker runs metadata-only parses on its own thread).
+class FbParser
+{
+public:
+    static constexpr qint64 maxFileSize = 512LL * 1024 * 1024;
+    static constexpr int maxImageSide = 20000;
+
+    /// Reads `path`. The result replaces book(). False on any failure: file
+    /// not readable or too big, XML not well formed, entity declarations, root
+    /// not "FictionBook".
+    bool parse(const QString& path, bool metadataOnly = false);
+    /// Same, from bytes already in memory.
+    bool parseData(const QByteArray& data, bool metadataOnly = false);
+
+    const Book& book() const { return m_book; }
+    Book& book() { return m_book; }
+    /// Takes the book out of the parser.
+    Book takeBook();
+    /// The reason of the last failure, empty after success.
+    QString errorString() const { return m_error; }
+
+    /// The encoding named by the first line's XML declaration: "UTF-8" when it
+    /// names none, empty when the file cannot be opened.
+    static QString detectEncoding(const QString& path);
+    /// The same for bytes in memory.
+    static QString encodingOf(const QByteArray& data);
+    /// Decodes FB2 bytes to text: BOM first, then the declared encoding, UTF-8
+    /// when the declared one is unknown.
+    static QString decode(const QByteArray& data);
+    /// The target id of an "image" element: "l:href", else the first attribute
+    /// whose name contains "href"; without a leading '#'.
+    static QString imageHref(const QDomElement& e);
+    /// Decodes base64 image data; a null image for data that does not decode
+    /// or whose dimensions exceed maxImageSide.
+    static QImage decodeImage(const QByteArray& base64);
+
+private:
+    bool fail(const QString& reason);
+    bool refuseEntities(const QString& text);
+    bool parseFull(const QString& text);
+    bool parseMetadata(const QString& text);
+    void parseDescription(const QDomElement& e);
+    void parseBody(const QDomElement& e);
+    Section parseSection(const QDomElement& e);
+
+    Book m_book;
+    QString m_error;
+};
+
+} // namespace fb2

@@ -1,0 +1,377 @@
+#include "fb2/FbConverter.h"
+#include "fb2/FbDocument.h"
+#include "fb2/FbParser.h"
+#include "util/Fb2Builder.h"
+#include "util/TestHome.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDomDocument>
+#include <QTextBlock>
+#include <QtTest>
+
+namespace {
+
+const QString kRussianTitle = QString::fromUtf8("Война и мир");
+
+/// FbDocument with its resource loader reachable from the test.
+class OpenFbDocument : public fb2::FbDocument
+{
+public:
+    using fb2::FbDocument::FbDocument;
+    using fb2::FbDocument::loadResource;
+};
+
+QString twoChapters()
+{
+    return Fb2Builder::section("Chapter One", {"First words of the book.", "Second paragraph."}) +
+           Fb2Builder::section("Chapter Two", {"Words of the second chapter."}, "ch2");
+}
+
+// A BMP header claiming 30000 x 30000 pixels (BMP has no checksum to fix up).
+QByteArray hugeBmpBase64()
+{
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    Fb2Builder::makeImage(2, 2).save(&buffer, "BMP");
+    const qint32 side = 30000;
+    for (int offset : {18, 22})
+        memcpy(bmp.data() + offset, &side, 4);
+    return bmp.toBase64();
+}
+
+// The classic nested-entity bomb: 10^9 copies of "lol" once expanded.
+QString billionLaughs()
+{
+    QString dtd = QStringLiteral("<!DOCTYPE FictionBook [\n <!ENTITY lol \"lol\">\n");
+    for (int i = 1; i <= 9; ++i) {
+        const QString prev = i == 1 ? QStringLiteral("lol") : QStringLiteral("lol%1").arg(i - 1);
+        dtd += QStringLiteral(" <!ENTITY lol%1 \"%2\">\n")
+                   .arg(i)
+                   .arg(QStringLiteral("&%1;").arg(prev).repeated(10));
+    }
+    return dtd + QStringLiteral("]>\n");
+}
+
+QStringList sampleFolders()
+{
+    return {QStringLiteral(LANTERNLEAF_SAMPLES_DIR) + "/fb2", QStringLiteral("/work/shared/samples/fb2")};
+}
+
+} // namespace
+
+class TestFbDocument : public QObject
+{
+    Q_OBJECT
+private slots:
+    void encodings_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<bool>("declare");
+        QTest::addColumn<bool>("bom");
+        QTest::newRow("utf-8") << "UTF-8" << true << false;
+        QTest::newRow("utf-8 undeclared") << "UTF-8" << false << false;
+        QTest::newRow("utf-8 with BOM") << "UTF-8" << true << true;
+        QTest::newRow("utf-8 BOM undeclared") << "UTF-8" << false << true;
+        QTest::newRow("windows-1251") << "windows-1251" << true << false;
+        QTest::newRow("koi8-r") << "KOI8-R" << true << false;
+    }
+    void encodings()
+    {
+        QFETCH(QString, encoding);
+        QFETCH(bool, declare);
+        QFETCH(bool, bom);
+        const QString body =
+            Fb2Builder::section(QString::fromUtf8("Глава"), {QString::fromUtf8("Ещё текст")});
+        const QString path = Fb2Builder()
+                                 .encoding(encoding, declare)
+                                 .bom(bom)
+                                 .title(kRussianTitle)
+                                 .author(QString::fromUtf8("Лев"), QString::fromUtf8("Толстой"))
+                                 .body(body)
+                                 .write(m_dir.path(), "enc.fb2");
+        QCOMPARE(fb2::FbParser::detectEncoding(path), declare ? encoding : QString("UTF-8"));
+
+        fb2::FbParser parser;
+        QVERIFY2(parser.parse(path, true), qPrintable(parser.errorString()));
+        QCOMPARE(parser.book().title(), kRussianTitle);
+        QCOMPARE(parser.book().authors(), QString::fromUtf8("Лев Толстой"));
+
+        fb2::FbDocument doc(path);
+        doc.load();
+        QVERIFY(doc.parsed());
+        QVERIFY(doc.toPlainText().contains(QString::fromUtf8("Ещё текст")));
+    }
+
+    void damaged_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<bool>("metadata");
+
+        const QString body = twoChapters();
+        QTest::newRow("sound") << Fb2Builder().body(body).build() << true << true;
+        QTest::newRow("wrong root") << Fb2Builder().root("Book").body(body).build() << false << false;
+        QTest::newRow("not xml") << QByteArray("just some text") << false << false;
+        QTest::newRow("empty file") << QByteArray() << false << false;
+        QTest::newRow("truncated") << Fb2Builder().body(body).build().left(300) << false << false;
+        QTest::newRow("broken body")
+            << Fb2Builder().body("<section><p>open <b>never closed</p></section>").build() << false << true;
+        QTest::newRow("entity bomb")
+            << Fb2Builder().doctype(billionLaughs()).body("<section><p>&lol9;</p></section>").build() << false
+            << false;
+        QTest::newRow("external entity")
+            << Fb2Builder()
+                   .doctype("<!DOCTYPE FictionBook [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n")
+                   .body("<section><p>&secret;</p></section>")
+                   .build()
+            << false << false;
+        QTest::newRow("parameter entity")
+            << Fb2Builder()
+                   .doctype("<!DOCTYPE FictionBook [<!ENTITY % p SYSTEM \"file:///etc/passwd\"> %p;]>\n")
+                   .body(body)
+                   .build()
+            << false << false;
+        QTest::newRow("broken image")
+            << Fb2Builder().body(body).rawBinary("pic", "@@@not base64 at all!!").build() << true << true;
+        QTest::newRow("huge image") << Fb2Builder().body(body).rawBinary("pic", hugeBmpBase64()).build()
+                                    << true << true;
+        QTest::newRow("deep nesting")
+            << Fb2Builder()
+                   .body(QString("<section>").repeated(3000) + QString("</section>").repeated(3000))
+                   .build()
+            << false << false;
+    }
+    void damaged()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, full);
+        QFETCH(bool, metadata);
+        fb2::FbParser parser;
+        QCOMPARE(parser.parseData(data, false), full);
+        QCOMPARE(parser.errorString().isEmpty(), full);
+        QVERIFY(!parser.book().images.contains("pic")); // refused images are left out
+        QCOMPARE(parser.parseData(data, true), metadata);
+        if (metadata)
+            QCOMPARE(parser.book().title(), QString("Test Book"));
+
+        // Through the document: a failed parse leaves an empty book.
+        QFile file(m_dir.filePath("damaged.fb2"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        file.close();
+        fb2::FbDocument doc(file.fileName());
+        doc.load();
+        doc.setViewPortSize(QSize(400, 500));
+        QCOMPARE(doc.pageCount() > 0, full);
+        QCOMPARE(doc.parsed(), full);
+    }
+
+    void hostileSample()
+    {
+        for (const QString& folder : sampleFolders()) {
+            const QString path = QDir(folder).filePath("../hostile/fb2-billion-laughs.fb2");
+            if (!QFile::exists(path))
+                continue;
+            fb2::FbParser parser;
+            QVERIFY(!parser.parse(path, false));
+            QVERIFY(!parser.parse(path, true));
+            return;
+        }
+        QSKIP("samples folder not found");
+    }
+
+    void metadataAndCover()
+    {
+        const QByteArray data = Fb2Builder()
+                                    .author("Ann", "Writer")
+                                    .author("Bob", "Second")
+                                    .cover("cover.png")
+                                    .body("<section><p>broken <i>body</section>")
+                                    .image("cover.png", Fb2Builder::makeImage(120, 180))
+                                    .image("other", Fb2Builder::makeImage(10, 10))
+                                    .build();
+        fb2::FbParser parser;
+        QVERIFY(parser.parseData(data, true));
+        const fb2::Book& b = parser.book();
+        QCOMPARE(b.authors(), QString("Ann Writer, Bob Second"));
+        QCOMPARE(b.cover().size(), QSize(120, 180));
+        QVERIFY(!b.images.contains("other")); // only the cover is decoded
+        QVERIFY(b.bodies.isEmpty());
+        const QMap<int, QString> meta = b.metadata();
+        QCOMPARE(meta.value(0), QString("doc-1"));
+        QCOMPARE(meta.value(1), QString("Test Book"));
+        QCOMPARE(meta.value(2), QString("Ann Writer Bob Second"));
+        QCOMPARE(meta.value(5), QString("Press"));
+        QCOMPARE(meta.value(7), QString("prose"));
+        QCOMPARE(meta.value(10), QString("en"));
+        QVERIFY(!meta.contains(6)); // empty values are not stored
+    }
+
+    void imageScaling_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("wide") << QSize(800, 200) << QSize(350, 88);
+        QTest::newRow("tall") << QSize(100, 1400) << QSize(25, 350);
+        QTest::newRow("limit") << QSize(350, 350) << QSize(350, 350);
+        QTest::newRow("small") << QSize(20, 30) << QSize(20, 30);
+        QTest::newRow("one over") << QSize(351, 10) << QSize(350, 10);
+    }
+    void imageScaling()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QSize, shown);
+        const QString path = Fb2Builder()
+                                 .cover("cover")
+                                 .body("<section><p>Text</p><image xlink:href=\"#pic\"/></section>")
+                                 .image("pic", Fb2Builder::makeImage(size.width(), size.height()))
+                                 .image("cover", Fb2Builder::makeImage(10, 10))
+                                 .write(m_dir.path(), "img.fb2");
+        OpenFbDocument doc(path);
+        doc.load();
+        QCOMPARE(doc.imageSize("pic"), size);
+        QCOMPARE(doc.imageSize("nope"), QSize(-1, -1));
+        QCOMPARE(doc.loadResource(QTextDocument::ImageResource, QUrl("pic")).value<QImage>().size(), shown);
+        QVERIFY(!doc.loadResource(QTextDocument::ImageResource, QUrl("nope")).isValid());
+        QVERIFY(!doc.loadResource(QTextDocument::StyleSheetResource, QUrl("pic")).isValid());
+        QVERIFY(!doc.loadResource(QTextDocument::ImageResource, QUrl("/etc/hostname")).isValid());
+        // The "xlink:href" image made it into the text; the cover leads.
+        QVERIFY(doc.toHtml().contains("src=\"pic\""));
+        QCOMPARE(doc.begin().text(), QString(QChar::ObjectReplacementCharacter));
+    }
+
+    void imageHref_data()
+    {
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("id");
+        QTest::newRow("l:href") << "<image l:href=\"#a\"/>"
+                                << "a";
+        QTest::newRow("xlink") << "<image xlink:href=\"#pic1\"/>"
+                               << "pic1";
+        QTest::newRow("no hash") << "<image href=\"b.png\"/>"
+                                 << "b.png";
+        QTest::newRow("none") << "<image alt=\"x\"/>"
+                              << "";
+    }
+    void imageHref()
+    {
+        QFETCH(QString, element);
+        QFETCH(QString, id);
+        QDomDocument dom;
+        QVERIFY(dom.setContent(element, false));
+        QCOMPARE(fb2::FbParser::imageHref(dom.documentElement()), id);
+    }
+
+    void tocAndChapters()
+    {
+        const QString path =
+            Fb2Builder()
+                .body("<title><p>Part <emphasis>One</emphasis></p><p>The Start</p></title>" + twoChapters())
+                .body(Fb2Builder::section("", {"Untitled text."}) +
+                      "<section><title><p>Inner &amp; deep</p></title><p>Deep.</p>" +
+                      Fb2Builder::section("Deeper", {"Deepest text."}) + "</section>")
+                .body(Fb2Builder::section("Note 1", {"A note."}), "notes")
+                .write(m_dir.path(), "toc.fb2");
+        fb2::FbDocument doc(path);
+        doc.load();
+        doc.setViewPortSize(QSize(300, 300));
+        const QList<TocPoint> toc = doc.toc();
+        QCOMPARE(toc.size(), 3);
+        QCOMPARE(toc.at(0).title, QString("Part One The Start"));
+        QCOMPARE(toc.at(1).title, QString("Partition 2"));
+        QCOMPARE(toc.at(2).title, QString("Partition 3"));
+        QCOMPARE(toc.at(0).children.size(), 2);
+        QCOMPARE(toc.at(0).children.at(0).title, QString("Chapter One"));
+        // Sections without ids still lead to their heading.
+        for (const TocPoint& chapter : toc.at(0).children) {
+            QCOMPARE(doc.findBlock(chapter.position).text(), chapter.title);
+            QCOMPARE(chapter.page, doc.calcPageByPosition(chapter.position));
+        }
+        // The untitled section is not listed; its titled subsection is.
+        QCOMPARE(toc.at(1).children.size(), 1);
+        QCOMPARE(toc.at(1).children.at(0).title, QString("Inner & deep"));
+        QCOMPARE(toc.at(1).children.at(0).children.at(0).title, QString("Deeper"));
+        QVERIFY(toc.at(0).position < toc.at(1).position);
+        QVERIFY(toc.at(1).position < toc.at(2).position);
+        QVERIFY(doc.findBlock(toc.at(1).position).text().isEmpty() ||
+                doc.findBlock(toc.at(1).position).text().startsWith("Untitled"));
+
+        QCOMPARE(doc.chapterTitle(0), toc.at(0).title);
+        QCOMPARE(doc.chapterTitle(toc.at(1).position), toc.at(1).title);
+        QCOMPARE(doc.chapterTitle(toc.at(1).position - 1), toc.at(0).title);
+        QCOMPARE(doc.chapterTitle(doc.characterCount() - 1), toc.at(2).title);
+
+        // Nested sections appear once each, in document order.
+        const QString text = doc.toPlainText();
+        QCOMPARE(text.count("Deepest text."), 1);
+        QVERIFY(text.indexOf("Deep.") < text.indexOf("Deeper"));
+
+        // Search results carry the chapter title.
+        const QList<SearchResult> hits = doc.search("Deepest");
+        QCOMPARE(hits.size(), 1);
+        QCOMPARE(hits.at(0).title, QString("Partition 2"));
+
+        // rebuild() converts again with the same anchors.
+        doc.rebuild();
+        QCOMPARE(doc.toc().at(0).children.at(1).position, toc.at(0).children.at(1).position);
+    }
+
+    void bookTextIsText()
+    {
+        const QString path =
+            Fb2Builder()
+                .title("A <b> & C")
+                .body("<section><title><p>1 &lt; 2</p></title><p>x &lt;img src=&quot;y&quot;&gt; "
+                      "&amp;amp; <strong>bold</strong></p><cite><p>c</p><empty-line/>"
+                      "<p>d</p></cite><poem><stanza><v>one</v><v>two</v></stanza></poem></section>")
+                .write(m_dir.path(), "esc.fb2");
+        fb2::FbDocument doc(path);
+        doc.load();
+        QCOMPARE(doc.book().title(), QString("A <b> & C"));
+        const QString text = doc.toPlainText();
+        QVERIFY(text.contains("x <img src=\"y\"> &amp; bold"));
+        QVERIFY(text.contains("one\ntwo"));
+        QCOMPARE(doc.toc().at(0).children.at(0).title, QString("1 < 2"));
+    }
+
+    void samplesSmoke()
+    {
+        QStringList files;
+        for (const QString& folder : sampleFolders()) {
+            if (QDir(folder).exists()) {
+                for (const QString& name : QDir(folder).entryList({"*.fb2"}, QDir::Files))
+                    files << QDir(folder).filePath(name);
+                break;
+            }
+        }
+        if (files.isEmpty())
+            QSKIP("samples folder not found");
+        for (const QString& path : files) {
+            fb2::FbParser meta;
+            QVERIFY2(meta.parse(path, true), qPrintable(path));
+            QVERIFY2(!meta.book().title().isEmpty(), qPrintable(path));
+            fb2::FbDocument doc(path);
+            doc.load();
+            QVERIFY2(doc.parsed(), qPrintable(path));
+            doc.setPageSize(QSizeF(300, 400));
+            doc.setViewPortSize(QSize(600, 800));
+            doc.setPage(1);
+            const int pages = doc.pageCount();
+            QVERIFY2(pages > 1, qPrintable(path));
+            doc.setPageSize(doc.pageSize() + QSizeF(0.01, 0)); // a fresh layout agrees
+            QCOMPARE(doc.pageCount(), pages);
+            QVERIFY2(!doc.toc().isEmpty(), qPrintable(path));
+            if (!meta.book().description.titleInfo.coverpage.isEmpty())
+                QVERIFY2(!meta.book().cover().isNull(), qPrintable(path));
+        }
+    }
+
+private:
+    TestHome m_home;
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(TestFbDocument)
+#include "TestFbDocument.moc"

@@ -33,6 +33,16 @@ QStringList statesOf(const QSignalSpy& spy)
     return states;
 }
 
+QString samplesFolder()
+{
+    for (const QString& dir :
+         {QStringLiteral(LANTERNLEAF_SAMPLES_DIR), QStringLiteral("/work/shared/samples")}) {
+        if (QFileInfo(dir).isDir())
+            return dir;
+    }
+    return QString();
+}
+
 QString todaysLog()
 {
     QFile file(Logger::instance()->currentLogPath());
@@ -192,6 +202,23 @@ private slots:
         QCOMPARE(AddBooksWorker::formatFromSuffix("cbr"), 7);
         QCOMPARE(AddBooksWorker::formatFromSuffix("txt"), 9);
         QCOMPARE(AddBooksWorker::formatFromSuffix(""), 9);
+    }
+
+    void smokeOnSampleBooks()
+    {
+        const QString samples = samplesFolder();
+        if (samples.isEmpty())
+            QSKIP("no sample books on this machine");
+        int ordinary = 0;
+        for (const char* format : {"epub", "fb2", "mobi", "pdf", "cbz", "cbr"})
+            ordinary += QDir(samples + "/" + QLatin1String(format)).entryList(QDir::Files).size();
+        AddBooksWorker worker({QFileInfo(samples)});
+        QSignalSpy complete(&worker, &AddBooksWorker::complete);
+        worker.start();
+        QVERIFY(worker.wait(300000));
+        QCOMPARE(complete.count(), 1);
+        QVERIFY(complete.first().at(0).toInt() >= ordinary);
+        QCOMPARE(BookProvider::instance()->bookCount(), complete.first().at(0).toInt());
     }
 
 private:

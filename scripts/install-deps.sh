@@ -9,7 +9,8 @@ PACKAGES=(
   qttools5-dev-tools qttools5-dev
   libquazip1-qt5-dev libpoppler-qt5-dev libunrar-dev
   xvfb xauth imagemagick
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
+  bc
 )
 
 missing=()

@@ -3,17 +3,19 @@
 #include "BookProvider.h"
 
 #include "Application.h"
+#include "BookViewer.h"
 #include "Frame.h"
 #include "Logger.h"
 #include "MessageView.h"
 #include "Paths.h"
 #include "SizeGrip.h"
 #include "StartView.h"
+#include "UserContext.h"
 #include "WindowBar.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -77,6 +79,13 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
     setMinimumSize(kDefaultSize);
     setProperty("theFullScreen", false);
 
+    if (Application* app = Application::instance(); app && app->userContext()) {
+        m_context = app->userContext();
+    } else {
+        m_ownContext = std::make_unique<UserContext>();
+        m_context = m_ownContext.get();
+    }
+
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
@@ -103,10 +112,10 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
     m_pages->setContentsMargins(0, 0, 0, 0);
     m_startPage = new StartView(m_pageArea);
     m_libraryPage = makePlaceholder("libraryPlaceholder", m_pageArea);
-    m_readingPage = makePlaceholder("readingPlaceholder", m_pageArea);
+    m_bookViewer = new BookViewer(m_context, m_pageArea);
     m_pages->insertWidget(StartPage, m_startPage);
     m_pages->insertWidget(LibraryPage, m_libraryPage);
-    m_pages->insertWidget(ReadingPage, m_readingPage);
+    m_pages->insertWidget(ReadingPage, m_bookViewer);
     column->addWidget(m_pageArea, 1);
 
     m_sizeGrip = new SizeGrip(this);
@@ -235,6 +244,12 @@ void MainView::connectParts()
 
     connect(m_search, &QLineEdit::returnPressed, this, [this] { onSearch(m_search->text()); });
     connect(m_search, &QLineEdit::textEdited, this, &MainView::onFilterChanged);
+
+    connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
+    connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
+    connect(m_bookViewer, &BookViewer::showSearch, this, &MainView::onShowSearchPanel);
+    connect(m_context, &UserContext::bookInfoChanged, this, &MainView::bookInfoChanged);
+    connect(m_context, &UserContext::searhingTextChanged, this, &MainView::onSearchTextChanged);
 
     connect(m_sizeGrip, &SizeGrip::beginResize, this, &MainView::onBeginResize);
     connect(m_sizeGrip, &SizeGrip::endResize, this, &MainView::onEndResize);
@@ -417,6 +432,10 @@ void MainView::continueReading()
 {
     if (m_currentBook.id <= 0)
         return;
+    // The record may be older than the position saved when the book was last
+    // left; opening (and marking) the stale copy would throw that place away.
+    if (const BookDto fresh = bookById(m_currentBook.id); fresh.id > 0)
+        m_currentBook = fresh;
     const QString path = QDir::toNativeSeparators(m_currentBook.full_path);
     if (!QFileInfo(path).isFile()) {
         MessageView box(
@@ -425,10 +444,14 @@ void MainView::continueReading()
         box.exec();
         return;
     }
+    // The viewer's copy carries the new time too: saving the position
+    // writes the whole record back.
+    m_currentBook.time_last_view = uint(QDateTime::currentSecsSinceEpoch());
     markBookOpened(m_currentBook);
     m_pages->setCurrentIndex(ReadingPage);
     logDebug(QStringLiteral("Open book %1").arg(path));
     viewerOpenBook(m_currentBook);
+    updateWindowTitle(m_currentBook.title);
 }
 
 void MainView::updateWindowTitle(const QString& bookTitle)
@@ -928,22 +951,23 @@ void MainView::onNavigateToSiteHelp()
 
 void MainView::viewerBeginResize()
 {
-    qCDebug(lcMainView) << "viewer beginResize";
+    m_bookViewer->beginResize();
 }
 
 void MainView::viewerEndResize()
 {
-    qCDebug(lcMainView) << "viewer endResize";
+    m_bookViewer->endResize();
 }
 
 void MainView::viewerSetFullScreen(bool full)
 {
-    qCDebug(lcMainView) << "viewer setFullScreen" << full;
+    m_bookViewer->setFullScreen(full);
 }
 
 void MainView::viewerOpenBook(const BookDto& book)
 {
     qCDebug(lcMainView) << "viewer openBook" << book.id;
+    m_bookViewer->openBook(book);
 }
 
 void MainView::libraryReadSettings() {}
@@ -969,19 +993,22 @@ void MainView::editPageLoad(int bookId)
 
 void MainView::contextSetSearchText(const QString& text)
 {
-    Q_UNUSED(text)
+    m_context->setSearchText(text);
 }
 
-void MainView::contextClearSearch() {}
+void MainView::contextClearSearch()
+{
+    m_context->clearSearch();
+}
 
 void MainView::contextNavigateToPosition(int position)
 {
-    Q_UNUSED(position)
+    m_context->navigateToPosition(position);
 }
 
 void MainView::contextNavigateToPage(int page)
 {
-    Q_UNUSED(page)
+    m_context->navigateToPage(page);
 }
 
 // ---------------------------------------------------------------- library database steps

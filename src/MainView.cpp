@@ -135,6 +135,10 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
 MainView::~MainView()
 {
     saveWindowGeometry();
+    // The reading page uses the user context to the end; a context of the
+    // window's own dies with the members, before the child widgets would.
+    delete m_bookViewer;
+    m_bookViewer = nullptr;
 }
 
 int MainView::currentPage() const
@@ -951,17 +955,20 @@ void MainView::onNavigateToSiteHelp()
 
 void MainView::viewerBeginResize()
 {
-    m_bookViewer->beginResize();
+    if (m_bookViewer)
+        m_bookViewer->beginResize();
 }
 
 void MainView::viewerEndResize()
 {
-    m_bookViewer->endResize();
+    if (m_bookViewer)
+        m_bookViewer->endResize();
 }
 
 void MainView::viewerSetFullScreen(bool full)
 {
-    m_bookViewer->setFullScreen(full);
+    if (m_bookViewer)
+        m_bookViewer->setFullScreen(full);
 }
 
 void MainView::viewerOpenBook(const BookDto& book)

@@ -364,7 +364,17 @@ void BookViewer::updateStyle()
                             static_cast<QWidget*>(this), static_cast<QWidget*>(m_background)})
         paintWindow(widget, profile.workgroundColor);
     paintWindow(m_loader, profile.backgroundColor);
-    const QString labelStyle = QStringLiteral("QLabel {color:%1;}").arg(profile.textColor.name());
+    // The bar lies on the workground, which is dark in profiles whose text
+    // is dark too (Night, Sepia): take the profile colour that stands out.
+    QColor labelColor = profile.textColor;
+    const int ground = profile.workgroundColor.lightness();
+    if (qAbs(labelColor.lightness() - ground) < 100) {
+        for (const QColor& candidate :
+             {profile.backgroundColor, profile.captionColor, profile.pageNumberColor})
+            if (qAbs(candidate.lightness() - ground) > qAbs(labelColor.lightness() - ground))
+                labelColor = candidate;
+    }
+    const QString labelStyle = QStringLiteral("QLabel {color:%1;}").arg(labelColor.name());
     m_titleLabel->setStyleSheet(labelStyle);
     m_progressLabel->setStyleSheet(labelStyle);
     m_toolBar->setColumnCount(settings.columnCount);

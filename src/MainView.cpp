@@ -471,8 +471,7 @@ void MainView::bookInfoChanged(const QString& title, const QString& progress)
     // The title arrives as rich text; eliding the markup itself could cut a
     // tag in half, so elide the plain text and let the label's font be bold.
     m_rawTitle = QTextDocumentFragment::fromHtml(title).toPlainText();
-    const QFontMetrics metrics(m_titleLabel->font());
-    m_titleLabel->setText(metrics.elidedText(m_rawTitle, Qt::ElideMiddle, width() * 40 / 100));
+    elideHeaderTitle();
     m_progressLabel->setText(progress);
 }
 
@@ -685,6 +684,20 @@ void MainView::hideWindowAnimated(QWidget* widget)
     group->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
+void MainView::elideHeaderTitle()
+{
+    // At most 40% of the header, and never more than the room the header's
+    // other parts leave the label (a clipped title loses its end silently).
+    int room = width() * 40 / 100;
+    if (QLayout* row = m_header->layout(); row && m_header->isVisible()) {
+        const int others = row->sizeHint().width() - m_titleLabel->sizeHint().width();
+        room = qBound(40, m_header->width() - others, room);
+    }
+    const QString text = QFontMetrics(m_titleLabel->font()).elidedText(m_rawTitle, Qt::ElideMiddle, room);
+    if (text != m_titleLabel->text())
+        m_titleLabel->setText(text);
+}
+
 bool MainView::eventFilter(QObject* watched, QEvent* event)
 {
     // A click on the dimmed page closes the panel over it.
@@ -698,6 +711,7 @@ bool MainView::eventFilter(QObject* watched, QEvent* event)
 void MainView::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
+    elideHeaderTitle();
     m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
     m_sizeGrip->raise();
     if (m_dimLayer->isVisible())

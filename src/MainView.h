@@ -126,6 +126,7 @@ private:
     void buildOverlays();
     void connectParts();
     void retranslateHeader();
+    void elideHeaderTitle();
     void updateContinueButton();
     QString continueText(const QString& title) const;
     void setChromeVisible(bool visible);

@@ -10,7 +10,7 @@ PACKAGES=(
   libquazip1-qt5-dev libpoppler-qt5-dev libunrar-dev
   xvfb xauth imagemagick
   fonts-dejavu-core fonts-liberation2
-  bc
+  bc xdotool
 )
 
 missing=()

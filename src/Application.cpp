@@ -1,12 +1,13 @@
 #include "Application.h"
 
-#include "CrashInstaller.h"
 #include "BookProvider.h"
+#include "CrashInstaller.h"
 #include "Logger.h"
 #include "MainView.h"
 #include "MessageView.h"
 #include "Paths.h"
 #include "SplashScreen.h"
+#include "UserContext.h"
 #include "WorkerTypes.h"
 
 #include <QDBusConnection>
@@ -50,10 +51,12 @@ Application::Application(int& argc, char** argv) : SingleApplication(argc, argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Paths::appFolder());
     loadTranslator();
     registerWorkerMetaTypes();
+    m_userContext = new UserContext;
 }
 
 Application::~Application()
 {
+    delete m_userContext;
     delete m_translator;
 }
 

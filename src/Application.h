@@ -7,6 +7,7 @@
 #include <memory>
 
 class QTranslator;
+class UserContext;
 
 /// The application object: program identity, per-user folders, translation,
 /// and the process-wide objects the pages reach through it.
@@ -18,7 +19,12 @@ public:
     Application(int& argc, char** argv);
     ~Application() override;
 
-    static Application* instance() { return static_cast<Application*>(QCoreApplication::instance()); }
+    /// The running application object; null when the process runs another
+    /// kind of application object (tests).
+    static Application* instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
+
+    /// The state of the current reading, shared by the pages.
+    UserContext* userContext() const { return m_userContext; }
 
     /// A new handle on the settings file; written when the last holder lets go.
     static std::shared_ptr<QSettings> settings();
@@ -43,6 +49,7 @@ public slots:
 
 private:
     QTranslator* m_translator = nullptr;
+    UserContext* m_userContext = nullptr;
 };
 
 /// The entry point proper: start-up, event loop, shutdown. Returns the exit code.

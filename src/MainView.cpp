@@ -3,17 +3,19 @@
 #include "BookProvider.h"
 
 #include "Application.h"
+#include "BookViewer.h"
 #include "Frame.h"
 #include "Logger.h"
 #include "MessageView.h"
 #include "Paths.h"
 #include "SizeGrip.h"
 #include "StartView.h"
+#include "UserContext.h"
 #include "WindowBar.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -77,6 +79,13 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
     setMinimumSize(kDefaultSize);
     setProperty("theFullScreen", false);
 
+    if (Application* app = Application::instance(); app && app->userContext()) {
+        m_context = app->userContext();
+    } else {
+        m_ownContext = std::make_unique<UserContext>();
+        m_context = m_ownContext.get();
+    }
+
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
@@ -103,10 +112,10 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
     m_pages->setContentsMargins(0, 0, 0, 0);
     m_startPage = new StartView(m_pageArea);
     m_libraryPage = makePlaceholder("libraryPlaceholder", m_pageArea);
-    m_readingPage = makePlaceholder("readingPlaceholder", m_pageArea);
+    m_bookViewer = new BookViewer(m_context, m_pageArea);
     m_pages->insertWidget(StartPage, m_startPage);
     m_pages->insertWidget(LibraryPage, m_libraryPage);
-    m_pages->insertWidget(ReadingPage, m_readingPage);
+    m_pages->insertWidget(ReadingPage, m_bookViewer);
     column->addWidget(m_pageArea, 1);
 
     m_sizeGrip = new SizeGrip(this);
@@ -126,6 +135,10 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
 MainView::~MainView()
 {
     saveWindowGeometry();
+    // The reading page uses the user context to the end; a context of the
+    // window's own dies with the members, before the child widgets would.
+    delete m_bookViewer;
+    m_bookViewer = nullptr;
 }
 
 int MainView::currentPage() const
@@ -235,6 +248,12 @@ void MainView::connectParts()
 
     connect(m_search, &QLineEdit::returnPressed, this, [this] { onSearch(m_search->text()); });
     connect(m_search, &QLineEdit::textEdited, this, &MainView::onFilterChanged);
+
+    connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
+    connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
+    connect(m_bookViewer, &BookViewer::showSearch, this, &MainView::onShowSearchPanel);
+    connect(m_context, &UserContext::bookInfoChanged, this, &MainView::bookInfoChanged);
+    connect(m_context, &UserContext::searhingTextChanged, this, &MainView::onSearchTextChanged);
 
     connect(m_sizeGrip, &SizeGrip::beginResize, this, &MainView::onBeginResize);
     connect(m_sizeGrip, &SizeGrip::endResize, this, &MainView::onEndResize);
@@ -417,6 +436,10 @@ void MainView::continueReading()
 {
     if (m_currentBook.id <= 0)
         return;
+    // The record may be older than the position saved when the book was last
+    // left; opening (and marking) the stale copy would throw that place away.
+    if (const BookDto fresh = bookById(m_currentBook.id); fresh.id > 0)
+        m_currentBook = fresh;
     const QString path = QDir::toNativeSeparators(m_currentBook.full_path);
     if (!QFileInfo(path).isFile()) {
         MessageView box(
@@ -425,10 +448,14 @@ void MainView::continueReading()
         box.exec();
         return;
     }
+    // The viewer's copy carries the new time too: saving the position
+    // writes the whole record back.
+    m_currentBook.time_last_view = uint(QDateTime::currentSecsSinceEpoch());
     markBookOpened(m_currentBook);
     m_pages->setCurrentIndex(ReadingPage);
     logDebug(QStringLiteral("Open book %1").arg(path));
     viewerOpenBook(m_currentBook);
+    updateWindowTitle(m_currentBook.title);
 }
 
 void MainView::updateWindowTitle(const QString& bookTitle)
@@ -444,8 +471,7 @@ void MainView::bookInfoChanged(const QString& title, const QString& progress)
     // The title arrives as rich text; eliding the markup itself could cut a
     // tag in half, so elide the plain text and let the label's font be bold.
     m_rawTitle = QTextDocumentFragment::fromHtml(title).toPlainText();
-    const QFontMetrics metrics(m_titleLabel->font());
-    m_titleLabel->setText(metrics.elidedText(m_rawTitle, Qt::ElideMiddle, width() * 40 / 100));
+    elideHeaderTitle();
     m_progressLabel->setText(progress);
 }
 
@@ -658,6 +684,20 @@ void MainView::hideWindowAnimated(QWidget* widget)
     group->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
+void MainView::elideHeaderTitle()
+{
+    // At most 40% of the header, and never more than the room the header's
+    // other parts leave the label (a clipped title loses its end silently).
+    int room = width() * 40 / 100;
+    if (QLayout* row = m_header->layout(); row && m_header->isVisible()) {
+        const int others = row->sizeHint().width() - m_titleLabel->sizeHint().width();
+        room = qBound(40, m_header->width() - others, room);
+    }
+    const QString text = QFontMetrics(m_titleLabel->font()).elidedText(m_rawTitle, Qt::ElideMiddle, room);
+    if (text != m_titleLabel->text())
+        m_titleLabel->setText(text);
+}
+
 bool MainView::eventFilter(QObject* watched, QEvent* event)
 {
     // A click on the dimmed page closes the panel over it.
@@ -671,6 +711,7 @@ bool MainView::eventFilter(QObject* watched, QEvent* event)
 void MainView::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
+    elideHeaderTitle();
     m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
     m_sizeGrip->raise();
     if (m_dimLayer->isVisible())
@@ -928,22 +969,26 @@ void MainView::onNavigateToSiteHelp()
 
 void MainView::viewerBeginResize()
 {
-    qCDebug(lcMainView) << "viewer beginResize";
+    if (m_bookViewer)
+        m_bookViewer->beginResize();
 }
 
 void MainView::viewerEndResize()
 {
-    qCDebug(lcMainView) << "viewer endResize";
+    if (m_bookViewer)
+        m_bookViewer->endResize();
 }
 
 void MainView::viewerSetFullScreen(bool full)
 {
-    qCDebug(lcMainView) << "viewer setFullScreen" << full;
+    if (m_bookViewer)
+        m_bookViewer->setFullScreen(full);
 }
 
 void MainView::viewerOpenBook(const BookDto& book)
 {
     qCDebug(lcMainView) << "viewer openBook" << book.id;
+    m_bookViewer->openBook(book);
 }
 
 void MainView::libraryReadSettings() {}
@@ -969,19 +1014,22 @@ void MainView::editPageLoad(int bookId)
 
 void MainView::contextSetSearchText(const QString& text)
 {
-    Q_UNUSED(text)
+    m_context->setSearchText(text);
 }
 
-void MainView::contextClearSearch() {}
+void MainView::contextClearSearch()
+{
+    m_context->clearSearch();
+}
 
 void MainView::contextNavigateToPosition(int position)
 {
-    Q_UNUSED(position)
+    m_context->navigateToPosition(position);
 }
 
 void MainView::contextNavigateToPage(int page)
 {
-    Q_UNUSED(page)
+    m_context->navigateToPage(page);
 }
 
 // ---------------------------------------------------------------- library database steps

@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QFileInfoList>
 #include "BookDto.h"
+#include <QFileInfoList>
 
 #include <QFrame>
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <memory>
 
+class BookViewer;
 class Frame;
 class QAbstractAnimation;
 class QLabel;
@@ -17,6 +19,7 @@ class QScreen;
 class QStackedLayout;
 class SizeGrip;
 class StartView;
+class UserContext;
 class WindowBar;
 
 /// The program's one top-level window: frameless, with its own title bar,
@@ -42,6 +45,8 @@ public:
         FullScreen = 2
     };
 
+    /// Uses the application's user context; without an Application (tests)
+    /// the window makes one of its own.
     explicit MainView(QWidget* parent = nullptr);
     /// Stores geometry, mode and screen for the next run.
     ~MainView() override;
@@ -50,6 +55,7 @@ public:
     QStringList lastMessageFiles() const { return m_lastFiles; }
     int windowMode() const { return m_mode; }
     int currentPage() const;
+    UserContext* userContext() const { return m_context; }
 
 public slots:
     /// A message of "|"-terminated arguments, from the own command line or a
@@ -120,6 +126,7 @@ private:
     void buildOverlays();
     void connectParts();
     void retranslateHeader();
+    void elideHeaderTitle();
     void updateContinueButton();
     QString continueText(const QString& title) const;
     void setChromeVisible(bool visible);
@@ -135,10 +142,11 @@ private:
     void addChosenFiles(const QStringList& files);
     static bool isSupportedBook(const QFileInfo& file);
 
-    // Pages and panels. Placeholders until the real views are built in;
-    // every call on them goes through the functions below.
+    // Pages and panels; the library page and the panels are placeholders
+    // until the real views are built in. Every call on them goes through the
+    // functions below.
     QWidget* libraryView() const { return m_libraryPage; }
-    QWidget* bookViewer() const { return m_readingPage; }
+    BookViewer* bookViewer() const { return m_bookViewer; }
     QWidget* contentsPanel() const { return m_contentsPanel; }
     QWidget* searchPanel() const { return m_searchPanel; }
     QWidget* settingsPage() const { return m_settingsPage; }
@@ -178,7 +186,9 @@ private:
     SizeGrip* m_sizeGrip = nullptr;
     StartView* m_startPage = nullptr;
     QWidget* m_libraryPage = nullptr;
-    QWidget* m_readingPage = nullptr;
+    BookViewer* m_bookViewer = nullptr;
+    UserContext* m_context = nullptr;
+    std::unique_ptr<UserContext> m_ownContext;
 
     QPushButton* m_buttonLibrary = nullptr;
     QPushButton* m_buttonAddBook = nullptr;
@@ -212,4 +222,3 @@ private:
     QPoint m_dragOffset;
     bool m_dragging = false;
 };
-

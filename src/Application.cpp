@@ -1,7 +1,9 @@
 #include "Application.h"
 
 #include "CrashInstaller.h"
+#include "BookModel.h"
 #include "BookProvider.h"
+#include "FolderModel.h"
 #include "Logger.h"
 #include "MainView.h"
 #include "MessageView.h"
@@ -37,6 +39,7 @@ void openLibrary()
         box.exec();
     });
     BookProvider::instance()->createConnection();
+    Application::instance()->folderModel()->selectAll();
 }
 
 } // namespace
@@ -50,6 +53,8 @@ Application::Application(int& argc, char** argv) : SingleApplication(argc, argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Paths::appFolder());
     loadTranslator();
     registerWorkerMetaTypes();
+    m_bookModel = new BookModel(this);
+    m_folderModel = new FolderModel(this);
 }
 
 Application::~Application()

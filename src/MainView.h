@@ -8,7 +8,11 @@
 #include <QRect>
 #include <QString>
 
+class BookEditPropertiesView;
+class BookModel;
+class FolderModel;
 class Frame;
+class LibraryView;
 class QAbstractAnimation;
 class QLabel;
 class QLineEdit;
@@ -149,7 +153,7 @@ private:
     void viewerOpenBook(const BookDto& book);
     void libraryReadSettings();
     void libraryFilterBooks(const QString& text);
-    void libraryAddFiles(const QFileInfoList& files);
+    void libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage = true);
     void libraryAddDir();
     void contentsPrepare();
     void editPageLoad(int bookId);
@@ -179,6 +183,10 @@ private:
     StartView* m_startPage = nullptr;
     QWidget* m_libraryPage = nullptr;
     QWidget* m_readingPage = nullptr;
+    BookModel* m_bookModel = nullptr;
+    FolderModel* m_folderModel = nullptr;
+    LibraryView* m_library = nullptr;
+    BookEditPropertiesView* m_bookEdit = nullptr;
 
     QPushButton* m_buttonLibrary = nullptr;
     QPushButton* m_buttonAddBook = nullptr;

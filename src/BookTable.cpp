@@ -16,6 +16,7 @@ Q_LOGGING_CATEGORY(lcBookTable, "lanternleaf.library.table")
 BookTable::BookTable(QWidget* parent) : QTableView(parent)
 {
     setObjectName("boxLibraryTable");
+    verticalScrollBar()->setObjectName("scrollBarTable");
     m_header = new BooktableHeader(this);
     setHorizontalHeader(m_header);
     setItemDelegate(new BookTableDelegate(this));

@@ -35,6 +35,9 @@ void BooktableHeader::paintSection(QPainter* painter, const QRect& rect, int log
     style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
     QStyleOptionHeader label = option;
     label.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
+    // Left-aligned captions line up with the cells' text below them.
+    if (!(option.textAlignment & Qt::AlignHCenter))
+        label.rect.adjust(8, 0, 0, 0);
     if (sorted && option.textAlignment & Qt::AlignHCenter)
         label.rect.adjust(0, 0, -8, 0);
     style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
@@ -45,7 +48,7 @@ void BooktableHeader::paintSection(QPainter* painter, const QRect& rect, int log
         int x = label.rect.left() + textWidth + 6;
         if (option.textAlignment & Qt::AlignHCenter)
             x = label.rect.left() + (label.rect.width() + textWidth) / 2 + 6;
-        x = qMin(x, rect.right() - mark.width() - 2);
+        x = qMin(x, rect.right() - mark.width() - 1);
         painter->drawPixmap(x, rect.top() + (rect.height() - mark.height()) / 2, mark);
     }
     painter->restore();

@@ -114,6 +114,7 @@ LibraryView::LibraryView(BookModel* books, FolderModel* folders, QWidget* parent
     root->addWidget(right, 1);
 
     m_table->setColumnHidden(BookModel::ColumnRestore, true);
+    m_table->sortByColumn(BookModel::ColumnDate, Qt::DescendingOrder);
 
     connect(m_switch, &Button::clicked, this, &LibraryView::buttonSwitchLibView);
     connect(m_viewStack, &QStackedLayout::currentChanged, this, &LibraryView::onLibViewChanged);
@@ -322,11 +323,12 @@ void LibraryView::onGeneralCategorySelected(int category)
     if (QAbstractButton* button = m_group->button(category))
         button->setChecked(true);
 
+    // Sorting first lets the reset below sort the new rows once, by date.
+    m_table->sortByColumn(BookModel::ColumnDate, Qt::DescendingOrder);
     if (category >= IdRecentlyRead && category <= IdTrash)
         m_books->selectByCategory(BookCategory(category));
     else if (isFormatCategory(category))
         m_books->selectByFormat(category - IdFormatBase);
-    m_table->sortByColumn(BookModel::ColumnDate, Qt::DescendingOrder);
 
     switch (category) {
     case IdRecentlyRead:
@@ -359,8 +361,8 @@ void LibraryView::onCustomCategorySelected(int categoryId)
     const QModelIndex index = m_folders->categoryIndex(categoryId);
     if (index.isValid() && m_categoryList->currentIndex() != index)
         m_categoryList->setCurrentIndex(index);
-    m_books->selectByFolder(categoryId);
     m_table->sortByColumn(BookModel::ColumnDate, Qt::DescendingOrder);
+    m_books->selectByFolder(categoryId);
     setCaption(index.data(Qt::DisplayRole).toString());
 }
 

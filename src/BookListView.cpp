@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStyle>
 
 Q_LOGGING_CATEGORY(lcBookListView, "lanternleaf.library.shelf")
 
@@ -16,6 +17,10 @@ BookListView::BookListView(QWidget* parent) : QListView(parent)
 {
     setObjectName("bookListView");
     verticalScrollBar()->setObjectName("scrollBarListView");
+    // The scroll area polished its bar while it was built; the new name
+    // only reaches the style sheet after polishing it again.
+    verticalScrollBar()->style()->unpolish(verticalScrollBar());
+    verticalScrollBar()->style()->polish(verticalScrollBar());
     setViewMode(QListView::IconMode);
     setFlow(QListView::LeftToRight);
     setWrapping(true);

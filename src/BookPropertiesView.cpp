@@ -23,13 +23,13 @@ BookPropertiesView::BookPropertiesView(const QModelIndex& index, QWidget* parent
     setWindowTitle(tr("%1 - Properties").arg(title));
 
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
+    // One pixel for the dialog's own border, drawn by the style sheet.
+    outer->setContentsMargins(1, 1, 1, 1);
     outer->setSpacing(0);
 
     auto* caption = new QLabel(windowTitle(), this);
     caption->setObjectName("propertiesViewTitle");
     caption->setTextFormat(Qt::PlainText);
-    caption->setFixedWidth(560);
     caption->setText(caption->fontMetrics().elidedText(windowTitle(), Qt::ElideMiddle, 520));
     outer->addWidget(caption);
 

@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStyle>
 
 Q_LOGGING_CATEGORY(lcBookTable, "lanternleaf.library.table")
 
@@ -17,6 +18,10 @@ BookTable::BookTable(QWidget* parent) : QTableView(parent)
 {
     setObjectName("boxLibraryTable");
     verticalScrollBar()->setObjectName("scrollBarTable");
+    // The scroll area polished its bar while it was built; the new name
+    // only reaches the style sheet after polishing it again.
+    verticalScrollBar()->style()->unpolish(verticalScrollBar());
+    verticalScrollBar()->style()->polish(verticalScrollBar());
     m_header = new BooktableHeader(this);
     setHorizontalHeader(m_header);
     setItemDelegate(new BookTableDelegate(this));

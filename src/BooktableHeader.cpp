@@ -38,15 +38,24 @@ void BooktableHeader::paintSection(QPainter* painter, const QRect& rect, int log
     // Left-aligned captions line up with the cells' text below them.
     if (!(option.textAlignment & Qt::AlignHCenter))
         label.rect.adjust(8, 0, 0, 0);
-    if (sorted && option.textAlignment & Qt::AlignHCenter)
-        label.rect.adjust(0, 0, -8, 0);
+    const QFontMetrics metrics(font());
+    const int textWidth = metrics.horizontalAdvance(option.text);
+    const int markSpace = m_descending.width() + 4;
+    if (sorted && option.textAlignment & Qt::AlignHCenter) {
+        // A narrow section keeps the whole caption: it moves left to make
+        // room for the mark instead of being cut.
+        if (textWidth + 2 * markSpace <= label.rect.width())
+            label.rect.adjust(0, 0, -markSpace, 0);
+        else {
+            label.rect = rect.adjusted(1, 0, 0, 0);
+            label.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        }
+    }
     style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
     if (sorted && !option.text.isEmpty()) {
         const QPixmap& mark = sortIndicatorOrder() == Qt::AscendingOrder ? m_ascending : m_descending;
-        const QFontMetrics metrics(font());
-        const int textWidth = metrics.horizontalAdvance(option.text);
-        int x = label.rect.left() + textWidth + 6;
-        if (option.textAlignment & Qt::AlignHCenter)
+        int x = label.rect.left() + textWidth + 2;
+        if (label.textAlignment & Qt::AlignHCenter)
             x = label.rect.left() + (label.rect.width() + textWidth) / 2 + 6;
         x = qMin(x, rect.right() - mark.width() - 1);
         painter->drawPixmap(x, rect.top() + (rect.height() - mark.height()) / 2, mark);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStyle>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(lcFolderList, "lanternleaf.library.folderlist")
@@ -24,6 +25,10 @@ FolderListView::FolderListView(QWidget* parent) : QListView(parent)
 {
     setObjectName("folderListView");
     verticalScrollBar()->setObjectName("scrollBarListView");
+    // The scroll area polished its bar while it was built; the new name
+    // only reaches the style sheet after polishing it again.
+    verticalScrollBar()->style()->unpolish(verticalScrollBar());
+    verticalScrollBar()->style()->polish(verticalScrollBar());
     setItemDelegate(new FolderDelegate(this));
     setContextMenuPolicy(Qt::CustomContextMenu);
     setAcceptDrops(true);

@@ -382,6 +382,7 @@ void LibraryView::setCaption(const QString& text)
 void LibraryView::showTrashMode()
 {
     m_trashMode = true;
+    updateEmptyLabels();
     m_clearLibrary->hide();
     m_export->hide();
     m_import->hide();
@@ -394,6 +395,7 @@ void LibraryView::showTrashMode()
 void LibraryView::hideTrashMode()
 {
     m_trashMode = false;
+    updateEmptyLabels();
     m_clearLibrary->show();
     m_export->show();
     m_import->show();
@@ -464,8 +466,13 @@ void LibraryView::filterBooks(const QString& text)
 
 void LibraryView::updateEmptyLabels()
 {
-    const bool empty = !m_filterText.isEmpty() && m_searchProxy->rowCount() == 0;
-    const QString text = empty ? tr("No eBooks found for '%1'").arg(m_filterText) : QString();
+    QString text;
+    if (m_searchProxy->rowCount() == 0) {
+        if (!m_filterText.isEmpty())
+            text = tr("No eBooks found for '%1'").arg(m_filterText);
+        else
+            text = m_trashMode ? tr("The trash is empty") : tr("No books here yet");
+    }
     m_table->setEmptyText(text);
     m_shelf->setEmptyText(text);
 }

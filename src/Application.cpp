@@ -1,7 +1,9 @@
 #include "Application.h"
 
+#include "BookModel.h"
 #include "BookProvider.h"
 #include "CrashInstaller.h"
+#include "FolderModel.h"
 #include "Logger.h"
 #include "MainView.h"
 #include "MessageView.h"
@@ -38,6 +40,7 @@ void openLibrary()
         box.exec();
     });
     BookProvider::instance()->createConnection();
+    Application::instance()->folderModel()->selectAll();
 }
 
 } // namespace
@@ -52,6 +55,8 @@ Application::Application(int& argc, char** argv) : SingleApplication(argc, argv)
     loadTranslator();
     registerWorkerMetaTypes();
     m_userContext = new UserContext;
+    m_bookModel = new BookModel(this);
+    m_folderModel = new FolderModel(this);
 }
 
 Application::~Application()

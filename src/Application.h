@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <memory>
 
+class BookModel;
+class FolderModel;
 class QTranslator;
 class UserContext;
 
@@ -28,6 +30,10 @@ public:
 
     /// A new handle on the settings file; written when the last holder lets go.
     static std::shared_ptr<QSettings> settings();
+    /// The one book model and the one category model the pages share.
+    BookModel* bookModel() const { return m_bookModel; }
+    FolderModel* folderModel() const { return m_folderModel; }
+
     /// The book file suffixes the program accepts, lower case.
     static QStringList supportedFormats();
 
@@ -50,6 +56,8 @@ public slots:
 private:
     QTranslator* m_translator = nullptr;
     UserContext* m_userContext = nullptr;
+    BookModel* m_bookModel = nullptr;
+    FolderModel* m_folderModel = nullptr;
 };
 
 /// The entry point proper: start-up, event loop, shutdown. Returns the exit code.

@@ -3,8 +3,13 @@
 #include "BookProvider.h"
 
 #include "Application.h"
+#include "BookEditPropertiesView.h"
+#include "BookModel.h"
 #include "BookViewer.h"
+#include "FileDialogs.h"
+#include "FolderModel.h"
 #include "Frame.h"
+#include "LibraryView.h"
 #include "Logger.h"
 #include "MessageView.h"
 #include "Paths.h"
@@ -106,12 +111,24 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
     buildHeader();
     column->addWidget(m_header);
 
+    // The application owns the shared models; a window made without it
+    // (tests) gets its own.
+    if (auto* app = qobject_cast<Application*>(QCoreApplication::instance())) {
+        m_bookModel = app->bookModel();
+        m_folderModel = app->folderModel();
+    } else {
+        m_bookModel = new BookModel(this);
+        m_folderModel = new FolderModel(this);
+        m_folderModel->selectAll();
+    }
+
     m_pageArea = new QWidget(m_shadow);
     m_pageArea->setObjectName("pageArea");
     m_pages = new QStackedLayout(m_pageArea);
     m_pages->setContentsMargins(0, 0, 0, 0);
     m_startPage = new StartView(m_pageArea);
-    m_libraryPage = makePlaceholder("libraryPlaceholder", m_pageArea);
+    m_library = new LibraryView(m_bookModel, m_folderModel, m_pageArea);
+    m_libraryPage = m_library;
     m_bookViewer = new BookViewer(m_context, m_pageArea);
     m_pages->insertWidget(StartPage, m_startPage);
     m_pages->insertWidget(LibraryPage, m_libraryPage);
@@ -221,7 +238,8 @@ void MainView::buildOverlays()
     m_searchPanel->setMinimumWidth(420);
     m_settingsPage = makePlaceholder("settingsPlaceholder", this);
     m_settingsPage->setMinimumWidth(720);
-    m_editPage = makePlaceholder("bookEditPlaceholder", this);
+    m_bookEdit = new BookEditPropertiesView(m_bookModel, this);
+    m_editPage = m_bookEdit;
     m_editPage->setMinimumWidth(720);
     for (QWidget* overlay : {m_contentsPanel, m_searchPanel, m_settingsPage, m_editPage})
         overlay->hide();
@@ -244,7 +262,18 @@ void MainView::connectParts()
 
     connect(m_startPage, &StartView::addBook, this, &MainView::buttonAddBook);
     connect(m_startPage, &StartView::switchToLibrary, this, &MainView::toLibrary);
-    connect(m_startPage, &StartView::droppedFiles, this, &MainView::libraryAddFiles);
+    connect(m_startPage, &StartView::droppedFiles, this,
+            [this](const QFileInfoList& files) { libraryAddFiles(files); });
+    connect(m_library, &LibraryView::bookOpen, this, &MainView::onBookOpened);
+    connect(m_library, &LibraryView::bookEdit, this, &MainView::onEditBook);
+    connect(m_library, &LibraryView::addComplete, this, &MainView::onAddComplete);
+    connect(m_bookEdit, &BookEditPropertiesView::onHideWindow, this, &MainView::hideWindowAnimated);
+    connect(m_bookEdit, &BookEditPropertiesView::updated, this, [this](int bookId) {
+        if (bookId == m_currentBook.id) {
+            m_currentBook = bookById(bookId);
+            updateContinueButton();
+        }
+    });
 
     connect(m_search, &QLineEdit::returnPressed, this, [this] { onSearch(m_search->text()); });
     connect(m_search, &QLineEdit::textEdited, this, &MainView::onFilterChanged);
@@ -305,13 +334,18 @@ void MainView::addBookAndStartRead(const QFileInfoList& books)
         m_bookToStartReading = path;
     }
     if (!toAdd.isEmpty())
-        libraryAddFiles(toAdd);
+        libraryAddFiles(toAdd, false);
     else
         onAddComplete();
 }
 
 void MainView::onAddComplete()
 {
+    // The first books make the start page give way to the library.
+    if (currentPage() == StartPage && libraryHasBooks()) {
+        m_pages->setCurrentIndex(LibraryPage);
+        libraryReadSettings();
+    }
     if (m_bookToStartReading.isEmpty() || !QFileInfo::exists(m_bookToStartReading))
         return;
     const BookDto book = bookByPath(m_bookToStartReading);
@@ -480,8 +514,8 @@ void MainView::bookInfoChanged(const QString& title, const QString& progress)
 void MainView::buttonAddBook()
 {
     const QStringList files =
-        QFileDialog::getOpenFileNames(this, tr("Add book to library"), QString(),
-                                      tr("eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)"));
+        FileDialogs::openFileNames(this, tr("Add book to library"),
+                                   tr("eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)"));
     if (files.isEmpty())
         return;
     addChosenFiles(files);
@@ -991,25 +1025,32 @@ void MainView::viewerOpenBook(const BookDto& book)
     m_bookViewer->openBook(book);
 }
 
-void MainView::libraryReadSettings() {}
+void MainView::libraryReadSettings()
+{
+    m_library->readSettings();
+}
 
 void MainView::libraryFilterBooks(const QString& text)
 {
-    qCDebug(lcMainView) << "library filter" << text;
+    m_library->filterBooks(text);
 }
 
-void MainView::libraryAddFiles(const QFileInfoList& files)
+void MainView::libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage)
 {
     m_lastAddRequest = files;
+    m_library->onAddFiles(files, showCompleteMessage);
 }
 
-void MainView::libraryAddDir() {}
+void MainView::libraryAddDir()
+{
+    m_library->onAddDir();
+}
 
 void MainView::contentsPrepare() {}
 
 void MainView::editPageLoad(int bookId)
 {
-    Q_UNUSED(bookId)
+    m_bookEdit->loadBook(bookId);
 }
 
 void MainView::contextSetSearchText(const QString& text)

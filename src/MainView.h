@@ -10,7 +10,11 @@
 #include <memory>
 
 class BookViewer;
+class BookEditPropertiesView;
+class BookModel;
+class FolderModel;
 class Frame;
+class LibraryView;
 class QAbstractAnimation;
 class QLabel;
 class QLineEdit;
@@ -157,7 +161,7 @@ private:
     void viewerOpenBook(const BookDto& book);
     void libraryReadSettings();
     void libraryFilterBooks(const QString& text);
-    void libraryAddFiles(const QFileInfoList& files);
+    void libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage = true);
     void libraryAddDir();
     void contentsPrepare();
     void editPageLoad(int bookId);
@@ -189,6 +193,10 @@ private:
     BookViewer* m_bookViewer = nullptr;
     UserContext* m_context = nullptr;
     std::unique_ptr<UserContext> m_ownContext;
+    BookModel* m_bookModel = nullptr;
+    FolderModel* m_folderModel = nullptr;
+    LibraryView* m_library = nullptr;
+    BookEditPropertiesView* m_bookEdit = nullptr;
 
     QPushButton* m_buttonLibrary = nullptr;
     QPushButton* m_buttonAddBook = nullptr;

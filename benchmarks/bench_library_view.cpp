@@ -1,0 +1,258 @@
+// Times the library page: adding FB2 books with covers through the add-books
+// worker, and the start of the page on a large library (building the views
+// over the models until the shelf has been painted once), then repainting
+// the shelf and the table while scrolling. Runs offscreen in a temporary home.
+//
+//   bench_library_view [books to add] [library size]
+
+#include "AddBooksWorker.h"
+#include "BookListView.h"
+#include "BookModel.h"
+#include "BookProvider.h"
+#include "BookSortFilterModel.h"
+#include "BookTable.h"
+#include "Button.h"
+#include "FolderModel.h"
+#include "LibraryView.h"
+#include "WorkerTypes.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmapCache>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+QTextStream out(stdout);
+
+QByteArray coverPng(int i)
+{
+    QImage image(360, 540, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, 0, 540);
+    gradient.setColorAt(0, QColor::fromHsv((i * 37) % 360, 150, 160));
+    gradient.setColorAt(1, QColor(20, 20, 24));
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(Qt::white);
+    painter.drawText(image.rect().adjusted(20, 80, -20, 0), Qt::AlignHCenter | Qt::TextWordWrap,
+                     QStringLiteral("Volume %1").arg(i));
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void writeFb2(const QString& path, int i, const QByteArray& cover)
+{
+    QString body;
+    for (int p = 0; p < 60; ++p)
+        body += QStringLiteral("<p>Paragraph %1 of book %2: the lantern burned low over the page.</p>")
+                    .arg(p)
+                    .arg(i);
+    const QString xml =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
+            "xmlns:l=\"http://www.w3.org/1999/xlink\"><description><title-info><genre>prose</genre>"
+            "<author><first-name>Ann</first-name><last-name>Writer %1</last-name></author>"
+            "<book-title>Book number %1</book-title><annotation><p>About book %1.</p></annotation>"
+            "<coverpage><image l:href=\"#cover.png\"/></coverpage><lang>en</lang></title-info></description>"
+            "<body><section><title><p>One</p></title>%2</section></body>"
+            "<binary id=\"cover.png\" content-type=\"image/png\">%3</binary></FictionBook>")
+            .arg(i)
+            .arg(body, QString::fromLatin1(cover.toBase64()));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(xml.toUtf8());
+}
+
+void benchAdding(const QString& folder, int count)
+{
+    QDir().mkpath(folder);
+    QList<QByteArray> covers;
+    for (int i = 0; i < 20; ++i)
+        covers << coverPng(i);
+    for (int i = 0; i < count; ++i)
+        writeFb2(QStringLiteral("%1/book_%2.fb2").arg(folder).arg(i, 5, 10, QLatin1Char('0')), i,
+                 covers[i % 20]);
+
+    AddBooksWorker worker({QFileInfo(folder)});
+    int added = -1;
+    QObject::connect(
+        &worker, &AddBooksWorker::complete, &worker, [&added](int n) { added = n; }, Qt::DirectConnection);
+    QElapsedTimer timer;
+    timer.start();
+    worker.start();
+    worker.wait();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    out << QStringLiteral("Adding %1 FB2 books with covers (one folder): %2 added in %3 s, %4 ms per book\n")
+               .arg(count)
+               .arg(added)
+               .arg(ms / 1000.0, 0, 'f', 2)
+               .arg(ms / qMax(1, count), 0, 'f', 2);
+    out << QStringLiteral(
+        "  (the worker sleeps 10 ms after every book by design so progress reaches the window)\n");
+    out.flush();
+}
+
+QStringList makeCoverFiles(const QString& folder, int count)
+{
+    QDir().mkpath(folder);
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QStringLiteral("%1/cover_%2.png").arg(folder).arg(i);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(coverPng(i));
+        paths << QDir::toNativeSeparators(path);
+    }
+    return paths;
+}
+
+void fillLibrary(int count, const QStringList& covers)
+{
+    BookProvider* provider = BookProvider::instance();
+    QSqlDatabase db = QSqlDatabase::database();
+    QElapsedTimer timer;
+    timer.start();
+    db.transaction();
+    for (int i = 0; i < count; ++i) {
+        BookDto book;
+        book.title = QStringLiteral("Library volume %1").arg(i);
+        book.author = QStringLiteral("Writer %1").arg(i % 97);
+        book.full_path = QStringLiteral("/home/reader/Books/volume_%1.fb2").arg(i);
+        book.cover = covers.at(i % covers.size());
+        book.format = i % 4 == 0 ? 3 : 2;
+        book.time_added = uint(1700000000 + i);
+        book.max_position = i % 101;
+        book.is_favorite = i % 13 == 0 ? 1 : 0;
+        provider->addBook(book);
+    }
+    db.commit();
+    out << QStringLiteral("Library of %1 books inserted in %2 ms (one transaction)\n")
+               .arg(provider->bookCount())
+               .arg(timer.elapsed());
+}
+
+/// Stops a nested loop once the watched widget has been painted.
+class PaintWatch : public QObject
+{
+public:
+    bool painted = false;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            // Let the paint itself run first.
+            watched->removeEventFilter(this);
+            const bool result = watched->event(event);
+            painted = true;
+            return result;
+        }
+        return false;
+    }
+};
+
+void benchStartUp(int count)
+{
+    QFile css(QStringLiteral(":/style/style.css"));
+    if (css.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(css.readAll()));
+    QPixmapCache::clear();
+
+    QElapsedTimer timer;
+    timer.start();
+    BookModel books;
+    FolderModel folders;
+    folders.selectAll();
+    LibraryView view(&books, &folders);
+    view.resize(1200, 760);
+    view.findChild<Button*>(QStringLiteral("buttonAll"))->click();
+    const qint64 built = timer.elapsed();
+    view.findChild<Button*>(QStringLiteral("buttonSwitchShelfView"))->click();
+    PaintWatch watch;
+    view.shelf()->viewport()->installEventFilter(&watch);
+    view.show();
+    while (!watch.painted)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const qint64 shown = timer.elapsed();
+    out << QStringLiteral("Start-up with %1 books: page built and all books selected %2 ms, shelf shown and "
+                          "painted %3 ms (rows %4)\n")
+               .arg(count)
+               .arg(built)
+               .arg(shown)
+               .arg(view.searchModel()->rowCount());
+
+    auto scrollFrames = [&](QAbstractItemView* itemView, const QString& name) {
+        QScrollBar* bar = itemView->verticalScrollBar();
+        const int steps = 60;
+        QElapsedTimer frames;
+        frames.start();
+        for (int i = 1; i <= steps; ++i) {
+            bar->setValue(bar->maximum() * i / steps);
+            itemView->viewport()->repaint();
+        }
+        out << QStringLiteral("  %1: %2 ms per scrolled frame (60 jumps over the whole list)\n")
+                   .arg(name)
+                   .arg(double(frames.nsecsElapsed()) / 1e6 / steps, 0, 'f', 2);
+    };
+    scrollFrames(view.shelf(), QStringLiteral("shelf, covers not cached"));
+    scrollFrames(view.shelf(), QStringLiteral("shelf, covers cached"));
+
+    timer.restart();
+    view.findChild<Button*>(QStringLiteral("buttonSwitchTableView"))->click();
+    view.table()->viewport()->repaint();
+    out << QStringLiteral("  switch to the table and paint it: %1 ms\n").arg(timer.elapsed());
+    scrollFrames(view.table(), QStringLiteral("table"));
+
+    timer.restart();
+    view.filterBooks(QStringLiteral("volume 12"));
+    out << QStringLiteral("  search \"volume 12\" over %1 books: %2 ms (%3 found)\n")
+               .arg(count)
+               .arg(timer.elapsed())
+               .arg(view.searchModel()->rowCount());
+    out.flush();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/.config"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/.local/share"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path() + "/.cache"));
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lanternleaf"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarnwick"));
+    registerWorkerMetaTypes();
+    const QStringList args = app.arguments();
+    const int toAdd = args.size() > 1 ? args[1].toInt() : 1000;
+    const int librarySize = args.size() > 2 ? args[2].toInt() : 10000;
+
+    if (!BookProvider::instance()->createConnection())
+        return 1;
+    benchAdding(home.path() + "/incoming", toAdd);
+
+    // A fresh library for the start-up figures.
+    QDir(home.path() + "/.lanternleaf").removeRecursively();
+    if (!BookProvider::instance()->createConnection())
+        return 1;
+    fillLibrary(librarySize, makeCoverFiles(home.path() + "/covers", 40));
+    benchStartUp(librarySize);
+    return 0;
+}

@@ -1,0 +1,133 @@
+#include "BookTable.h"
+
+#include "BookDrag.h"
+#include "BookModel.h"
+#include "BookTableDelegate.h"
+#include "BooktableHeader.h"
+
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStyle>
+
+Q_LOGGING_CATEGORY(lcBookTable, "lanternleaf.library.table")
+
+BookTable::BookTable(QWidget* parent) : QTableView(parent)
+{
+    setObjectName("boxLibraryTable");
+    verticalScrollBar()->setObjectName("scrollBarTable");
+    // The scroll area polished its bar while it was built; the new name
+    // only reaches the style sheet after polishing it again.
+    verticalScrollBar()->style()->unpolish(verticalScrollBar());
+    verticalScrollBar()->style()->polish(verticalScrollBar());
+    m_header = new BooktableHeader(this);
+    setHorizontalHeader(m_header);
+    setItemDelegate(new BookTableDelegate(this));
+    setSortingEnabled(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setMouseTracking(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setShowGrid(false);
+    setWordWrap(false);
+    setAlternatingRowColors(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(40);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_header->setDefaultSectionSize(50);
+    m_header->setMinimumSectionSize(30);
+    m_header->setFixedHeight(36);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(true);
+    setAcceptDrops(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+
+    m_empty = new QLabel(viewport());
+    m_empty->setObjectName("labelEmptySearch");
+    m_empty->setAlignment(Qt::AlignCenter);
+    m_empty->setWordWrap(true);
+    m_empty->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_empty->hide();
+}
+
+void BookTable::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    applyWidths();
+    setColumnHidden(BookModel::ColumnFormat, true);
+}
+
+void BookTable::applyWidths()
+{
+    if (!model() || m_header->count() < BookModel::ColumnCount)
+        return;
+    m_header->setSectionResizeMode(BookModel::ColumnTitle, QHeaderView::Stretch);
+    m_header->setSectionResizeMode(BookModel::ColumnAuthor, QHeaderView::Stretch);
+    const QList<QPair<int, int>> fixed{
+        {BookModel::ColumnProgress, ProgressWidth}, {BookModel::ColumnFormat, DateWidth},
+        {BookModel::ColumnDate, DateWidth},         {BookModel::ColumnFavorite, MarkWidth},
+        {BookModel::ColumnRestore, MarkWidth},      {BookModel::ColumnDelete, DeleteWidth}};
+    for (const auto& column : fixed) {
+        m_header->setSectionResizeMode(column.first, QHeaderView::Fixed);
+        m_header->resizeSection(column.first, column.second);
+    }
+}
+
+void BookTable::setEmptyText(const QString& text)
+{
+    m_empty->setText(text);
+    m_empty->setGeometry(viewport()->rect());
+    m_empty->setVisible(!text.isEmpty());
+}
+
+void BookTable::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    applyWidths();
+    m_empty->setGeometry(viewport()->rect());
+}
+
+void BookTable::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    applyWidths();
+}
+
+void BookTable::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void BookTable::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void BookTable::dropEvent(QDropEvent* event)
+{
+    qCDebug(lcBookTable) << "drop" << event->mimeData()->formats();
+    const QFileInfoList files = BookDrag::localFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit droppedFiles(files);
+}
+
+void BookTable::startDrag(Qt::DropActions)
+{
+    BookDrag::start(this);
+}

@@ -23,8 +23,13 @@
 #include <QIcon>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 #include <QTranslator>
 #include <QUrl>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcApp, "lanternleaf.app")
 
@@ -41,6 +46,39 @@ void openLibrary()
     });
     BookProvider::instance()->createConnection();
     Application::instance()->folderModel()->selectAll();
+}
+
+// The end of a desktop session (SIGTERM, SIGHUP) or Ctrl+C must close the
+// window the ordinary way, so the reading place, the window geometry and the
+// settings are written before the process ends. The handler only writes a
+// byte into a pipe; the event loop does the rest.
+int g_terminationPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = ::write(g_terminationPipe[1], &byte, 1);
+    (void)written;
+}
+
+void installTerminationHandler(QObject* context)
+{
+    if (::pipe2(g_terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_terminationPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
+        char byte = 0;
+        while (::read(g_terminationPipe[0], &byte, 1) > 0) {
+        }
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &action, nullptr);
 }
 
 } // namespace
@@ -167,6 +205,7 @@ int runApplication(int argc, char** argv)
     openLibrary();
 
     auto mainView = std::make_unique<MainView>();
+    installTerminationHandler(app.get());
     mainView->show();
     splash->finish(mainView.get());
 

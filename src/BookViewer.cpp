@@ -46,6 +46,9 @@ BookViewer::BookViewer(UserContext* context, QWidget* parent) : QFrame(parent), 
 {
     setObjectName("textViewer");
     setProperty("theFullScreen", false);
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(1500);
+    connect(&m_saveTimer, &QTimer::timeout, m_context, &UserContext::savePosition);
 
     auto* root = new QHBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -196,6 +199,7 @@ void BookViewer::openTextBook(const BookDto& book)
     connect(viewer, &TextViewer::reloadBegin, this, &BookViewer::reloadBegin);
     connect(viewer, &TextViewer::reloadFinished, this, &BookViewer::reloadFinished);
     connect(document, &TextDocument::pageChanged, m_context, &UserContext::updateBookInfo);
+    connect(document, &TextDocument::pageChanged, this, &BookViewer::schedulePositionSave);
     m_toolBar->setColumnCount(document->columnCount());
     m_context->updateBookInfo();
 }
@@ -422,8 +426,17 @@ void BookViewer::showEvent(QShowEvent* event)
     QFrame::showEvent(event);
 }
 
+void BookViewer::schedulePositionSave()
+{
+    // Until the stored place has been restored, the page is the layout's
+    // starting page, not the reader's: saving it would lose the place.
+    if (!m_restorePending)
+        m_saveTimer.start();
+}
+
 void BookViewer::hideEvent(QHideEvent* event)
 {
+    m_saveTimer.stop();
     m_context->savePosition();
     QFrame::hideEvent(event);
 }

@@ -5,6 +5,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QTimer>
 
 class LoaderBox;
 class QHBoxLayout;
@@ -60,6 +61,7 @@ public slots:
     void endResize();
 
 private slots:
+    void schedulePositionSave();
     void loadBegin();
     void loadFinished();
     void onFullScreen();
@@ -99,6 +101,9 @@ private:
     QLabel* m_titleLabel = nullptr;
     QLabel* m_progressLabel = nullptr;
     bool m_restorePending = true;
+    /// Writes the place a little after the reader stops turning pages, so a
+    /// crash or a killed session loses at most the last few turns.
+    QTimer m_saveTimer;
     QFrame* m_background = nullptr;
     LoaderBox* m_loader = nullptr;
     bool m_busyCursor = true;

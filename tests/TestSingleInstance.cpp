@@ -1,3 +1,4 @@
+#include "Paths.h"
 #include "helpers/Probe.h"
 #include "util/TestHome.h"
 
@@ -5,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <QtTest>
 #include <memory>
 
@@ -111,8 +113,13 @@ private slots:
         QCOMPARE(second.exitCode, 0);
         QTRY_VERIFY(log().contains("DEBUG: main_view msg:" + program + "|" + book + "|\n"));
         QCOMPARE(first.state(), QProcess::Running);
+        // The end of a session closes the window the ordinary way: the
+        // process exits normally and the window's state reaches the settings.
         first.terminate();
         QVERIFY(first.waitForFinished());
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(Paths::settings()->contains("mainview.geometry"));
     }
 
 private:

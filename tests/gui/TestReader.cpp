@@ -477,6 +477,27 @@ private slots:
         QVERIFY(holds(again, again->page(), position));
     }
 
+    void turningPagesSavesThePlaceWithoutLeaving()
+    {
+        // A killed session must not lose the reader's place: it is written a
+        // moment after the pages stop turning, not only when the book is left.
+        setColumns(1);
+        const int id = addBook();
+        UserContext context;
+        BookViewer viewer(&context);
+        viewer.resize(800, 600);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        viewer.openBook(BookProvider::instance()->getBookById(id));
+        QTRY_VERIFY(!viewer.isBusy());
+        TextDocument* doc = viewer.textViewer()->document();
+        QCOMPARE(BookProvider::instance()->getBookById(id).position, 0);
+        doc->setPage(5);
+        const int position = doc->position();
+        QTRY_COMPARE(BookProvider::instance()->getBookById(id).position, position);
+        QVERIFY(viewer.isVisible());
+    }
+
     void formatWithoutViewerKeepsTheBusyPage_data()
     {
         QTest::addColumn<int>("format");

@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMimeData>
@@ -50,4 +52,22 @@ void BookDrag::start(QAbstractItemView* view)
     }
     // Filing a book into a category copies nothing and removes nothing here.
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+void BookDrag::acceptFileDrag(QDragMoveEvent* event)
+{
+    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+QFileInfoList BookDrag::takeDroppedFiles(QDropEvent* event)
+{
+    const QFileInfoList files = localFiles(event->mimeData());
+    if (files.isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+    return files;
 }

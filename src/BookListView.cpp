@@ -68,30 +68,20 @@ void BookListView::resizeEvent(QResizeEvent* event)
 
 void BookListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    BookDrag::acceptFileDrag(event);
 }
 
 void BookListView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    BookDrag::acceptFileDrag(event);
 }
 
 void BookListView::dropEvent(QDropEvent* event)
 {
     qCDebug(lcBookListView) << "drop" << event->mimeData()->formats();
-    const QFileInfoList files = BookDrag::localFiles(event->mimeData());
-    if (files.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit droppedFiles(files);
+    const QFileInfoList files = BookDrag::takeDroppedFiles(event);
+    if (!files.isEmpty())
+        emit droppedFiles(files);
 }
 
 void BookListView::startDrag(Qt::DropActions)

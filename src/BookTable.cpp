@@ -101,30 +101,20 @@ void BookTable::showEvent(QShowEvent* event)
 
 void BookTable::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    BookDrag::acceptFileDrag(event);
 }
 
 void BookTable::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    BookDrag::acceptFileDrag(event);
 }
 
 void BookTable::dropEvent(QDropEvent* event)
 {
     qCDebug(lcBookTable) << "drop" << event->mimeData()->formats();
-    const QFileInfoList files = BookDrag::localFiles(event->mimeData());
-    if (files.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit droppedFiles(files);
+    const QFileInfoList files = BookDrag::takeDroppedFiles(event);
+    if (!files.isEmpty())
+        emit droppedFiles(files);
 }
 
 void BookTable::startDrag(Qt::DropActions)

@@ -1,5 +1,7 @@
 #include "StartView.h"
 
+#include "BookDrag.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -7,20 +9,6 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
-
-namespace {
-QFileInfoList localFiles(const QMimeData* data)
-{
-    QFileInfoList files;
-    if (!data || !data->hasUrls())
-        return files;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            files << QFileInfo(url.toLocalFile());
-    }
-    return files;
-}
-} // namespace
 
 StartView::StartView(QWidget* parent) : QFrame(parent)
 {
@@ -76,16 +64,15 @@ void StartView::changeEvent(QEvent* event)
 
 void StartView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!localFiles(event->mimeData()).isEmpty())
+    if (!BookDrag::localFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void StartView::dropEvent(QDropEvent* event)
 {
-    const QFileInfoList files = localFiles(event->mimeData());
+    const QFileInfoList files = BookDrag::takeDroppedFiles(event);
     if (files.isEmpty())
         return;
-    event->acceptProposedAction();
     emit droppedFiles(files);
     emit switchToLibrary();
 }

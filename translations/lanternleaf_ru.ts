@@ -5,630 +5,630 @@
     <name>AddBooksWorker</name>
     <message>
         <source>No error</source>
-        <translation type="unfinished"></translation>
+        <translation>Нет ошибок</translation>
     </message>
     <message>
         <source>Operation has been canceled</source>
-        <translation type="unfinished"></translation>
+        <translation>Операция отменена</translation>
     </message>
     <message>
         <source>Scan folder... %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Сканирование папки... %1</translation>
     </message>
     <message>
         <source>%1 of %2 is being added. %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавляется %1 из %2. %3</translation>
     </message>
 </context>
 <context>
     <name>BookContextMenu</name>
     <message>
         <source>Read %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Читать «%1»</translation>
     </message>
     <message>
         <source>Restore</source>
-        <translation type="unfinished"></translation>
+        <translation>Восстановить</translation>
     </message>
     <message>
         <source>Delete</source>
         <extracomment>delete from library
 ----------
 delete to trash</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>Удалить</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Изменить</translation>
     </message>
     <message>
         <source>Remove from Favorites</source>
-        <translation type="unfinished"></translation>
+        <translation>Удалить из избранного</translation>
     </message>
     <message>
         <source>Add to Favorites</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавить в избранное</translation>
     </message>
     <message>
         <source>Move to</source>
-        <translation type="unfinished"></translation>
+        <translation>Переместить в</translation>
     </message>
     <message>
         <source>Remove from category</source>
-        <translation type="unfinished"></translation>
+        <translation>Убрать из категории</translation>
     </message>
     <message>
         <source>Properties...</source>
-        <translation type="unfinished"></translation>
+        <translation>Свойства...</translation>
     </message>
 </context>
 <context>
     <name>BookEditPropertiesView</name>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>Закрыть</translation>
     </message>
     <message>
         <source>Title:</source>
-        <translation type="unfinished"></translation>
+        <translation>Название:</translation>
     </message>
     <message>
         <source>Author:</source>
-        <translation type="unfinished"></translation>
+        <translation>Автор:</translation>
     </message>
     <message>
         <source>Description:</source>
-        <translation type="unfinished"></translation>
+        <translation>Описание:</translation>
     </message>
     <message>
         <source>CANCEL</source>
-        <translation type="unfinished"></translation>
+        <translation>ОТМЕНА</translation>
     </message>
     <message>
         <source>SAVE</source>
-        <translation type="unfinished"></translation>
+        <translation>СОХРАНИТЬ</translation>
     </message>
     <message>
         <source>Edit %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Изменение «%1»</translation>
     </message>
 </context>
 <context>
     <name>BookModel</name>
     <message>
         <source>on start</source>
-        <translation type="unfinished"></translation>
+        <translation>не начата</translation>
     </message>
     <message>
         <source>finished</source>
-        <translation type="unfinished"></translation>
+        <translation>прочитана</translation>
     </message>
     <message>
         <source>%1%</source>
-        <translation type="unfinished"></translation>
+        <translation>%1%</translation>
     </message>
     <message>
         <source>Unknown</source>
         <comment>book title</comment>
         <extracomment>The title of the book is empty</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>Без названия</translation>
     </message>
     <message>
         <source>Unknown</source>
         <comment>book author</comment>
         <extracomment>The author of the book is empty</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>Неизвестный автор</translation>
     </message>
     <message>
         <source>Title</source>
-        <translation type="unfinished"></translation>
+        <translation>Название</translation>
     </message>
     <message>
         <source>Author</source>
-        <translation type="unfinished"></translation>
+        <translation>Автор</translation>
     </message>
     <message>
         <source>Progress</source>
-        <translation type="unfinished"></translation>
+        <translation>Прогресс</translation>
     </message>
     <message>
         <source>Format</source>
-        <translation type="unfinished"></translation>
+        <translation>Формат</translation>
     </message>
     <message>
         <source>Date</source>
-        <translation type="unfinished"></translation>
+        <translation>Дата</translation>
     </message>
     <message>
         <source>Added on</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавлена</translation>
     </message>
 </context>
 <context>
     <name>BookPropertiesView</name>
     <message>
         <source>%1 - Properties</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 — свойства</translation>
     </message>
     <message>
         <source>Title:</source>
-        <translation type="unfinished"></translation>
+        <translation>Название:</translation>
     </message>
     <message>
         <source>Author:</source>
-        <translation type="unfinished"></translation>
+        <translation>Автор:</translation>
     </message>
     <message>
         <source>Format:</source>
-        <translation type="unfinished"></translation>
+        <translation>Формат:</translation>
     </message>
     <message>
         <source>Last open:</source>
-        <translation type="unfinished"></translation>
+        <translation>Последнее открытие:</translation>
     </message>
     <message>
         <source>Folder:</source>
-        <translation type="unfinished"></translation>
+        <translation>Папка:</translation>
     </message>
     <message>
         <source>Show the file in its folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Показать файл в папке</translation>
     </message>
     <message>
         <source>Description:</source>
-        <translation type="unfinished"></translation>
+        <translation>Описание:</translation>
     </message>
     <message>
         <source>CLOSE</source>
-        <translation type="unfinished"></translation>
+        <translation>ЗАКРЫТЬ</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Изменить</translation>
     </message>
 </context>
 <context>
     <name>BookProvider</name>
     <message>
         <source>Failed to open database</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось открыть базу данных</translation>
     </message>
     <message>
         <source>Unable to connect to database</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось подключиться к базе данных</translation>
     </message>
     <message>
         <source>Creation table failed</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось создать таблицу</translation>
     </message>
 </context>
 <context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
-        <translation type="unfinished"></translation>
+        <translation>Переименовать</translation>
     </message>
     <message>
         <source>Delete</source>
-        <translation type="unfinished"></translation>
+        <translation>Удалить</translation>
     </message>
 </context>
 <context>
     <name>FolderModel</name>
     <message>
         <source>New category</source>
-        <translation type="unfinished"></translation>
+        <translation>Новая категория</translation>
     </message>
 </context>
 <context>
     <name>LibraryView</name>
     <message>
         <source>Not available in this version</source>
-        <translation type="unfinished"></translation>
+        <translation>Недоступно в этой версии</translation>
     </message>
     <message>
         <source>Import</source>
-        <translation type="unfinished"></translation>
+        <translation>Импорт</translation>
     </message>
     <message>
         <source>Export</source>
-        <translation type="unfinished"></translation>
+        <translation>Экспорт</translation>
     </message>
     <message>
         <source>Restore all</source>
-        <translation type="unfinished"></translation>
+        <translation>Восстановить все</translation>
     </message>
     <message>
         <source>Clear trash</source>
-        <translation type="unfinished"></translation>
+        <translation>Очистить корзину</translation>
     </message>
     <message>
         <source>Clear library</source>
-        <translation type="unfinished"></translation>
+        <translation>Очистить библиотеку</translation>
     </message>
     <message>
         <source>Categories</source>
-        <translation type="unfinished"></translation>
+        <translation>Категории</translation>
     </message>
     <message>
         <source>New category</source>
-        <translation type="unfinished"></translation>
+        <translation>Новая категория</translation>
     </message>
     <message>
         <source>Recently Read</source>
-        <translation type="unfinished"></translation>
+        <translation>Недавно прочитанные</translation>
     </message>
     <message>
         <source>All books</source>
-        <translation type="unfinished"></translation>
+        <translation>Все книги</translation>
     </message>
     <message>
         <source>Favorites</source>
-        <translation type="unfinished"></translation>
+        <translation>Избранное</translation>
     </message>
     <message>
         <source>Deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>Удалённые</translation>
     </message>
     <message>
         <source>Recently Read (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Недавно прочитанные (%1)</translation>
     </message>
     <message>
         <source>All (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Все (%1)</translation>
     </message>
     <message>
         <source>Favorites (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Избранное (%1)</translation>
     </message>
     <message>
         <source>Deleted (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Удалённые (%1)</translation>
     </message>
     <message>
         <source>Show as table</source>
-        <translation type="unfinished"></translation>
+        <translation>Показать таблицей</translation>
     </message>
     <message>
         <source>Show as bookshelf</source>
-        <translation type="unfinished"></translation>
+        <translation>Показать книжной полкой</translation>
     </message>
     <message>
         <source>No eBooks found for &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>По запросу «%1» книги не найдены</translation>
     </message>
     <message>
         <source>The trash is empty</source>
-        <translation type="unfinished"></translation>
+        <translation>Корзина пуста</translation>
     </message>
     <message>
         <source>No books here yet</source>
-        <translation type="unfinished"></translation>
+        <translation>Здесь пока нет книг</translation>
     </message>
     <message>
         <source>CANCEL</source>
-        <translation type="unfinished"></translation>
+        <translation>ОТМЕНА</translation>
     </message>
     <message>
         <source>Delete book</source>
         <extracomment>remove_book_caption</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>Удаление книги</translation>
     </message>
     <message>
         <source>Are you sure you want to delete this book?</source>
         <extracomment>remove_book_text</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>Вы действительно хотите удалить эту книгу?</translation>
     </message>
     <message>
         <source>Are you sure you want to clear trash?</source>
-        <translation type="unfinished"></translation>
+        <translation>Вы действительно хотите очистить корзину?</translation>
     </message>
     <message>
         <source>Are you sure you want to clear library?</source>
-        <translation type="unfinished"></translation>
+        <translation>Вы действительно хотите очистить библиотеку?</translation>
     </message>
     <message>
         <source>Delete folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Удаление папки</translation>
     </message>
     <message>
         <source>Are you sure you want to delete this folder?</source>
-        <translation type="unfinished"></translation>
+        <translation>Вы действительно хотите удалить эту папку?</translation>
     </message>
     <message>
         <source>Select folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Выбор папки</translation>
     </message>
     <message>
         <source>Add books</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавление книг</translation>
     </message>
     <message>
         <source>Add complete</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавление завершено</translation>
     </message>
     <message>
         <source>%1 file(s) were successfully added into the Library</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлов успешно добавлено в библиотеку: %1</translation>
     </message>
     <message>
         <source>Add books failed</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось добавить книги</translation>
     </message>
     <message>
         <source>Export complete</source>
-        <translation type="unfinished"></translation>
+        <translation>Экспорт завершён</translation>
     </message>
     <message>
         <source>Click OK to open folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Нажмите OK, чтобы открыть папку</translation>
     </message>
     <message>
         <source>Import complete</source>
-        <translation type="unfinished"></translation>
+        <translation>Импорт завершён</translation>
     </message>
     <message>
         <source>%1 file(s) were successfully imported into the Library</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлов успешно импортировано в библиотеку: %1</translation>
     </message>
 </context>
 <context>
     <name>ListFormats</name>
     <message>
         <source>Formats</source>
-        <translation type="unfinished"></translation>
+        <translation>Форматы</translation>
     </message>
 </context>
 <context>
     <name>MainView</name>
     <message>
         <source>Library</source>
-        <translation type="unfinished"></translation>
+        <translation>Библиотека</translation>
     </message>
     <message>
         <source>Add book</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавить книгу</translation>
     </message>
     <message>
         <source>Add folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавить папку</translation>
     </message>
     <message>
         <source>Contents</source>
-        <translation type="unfinished"></translation>
+        <translation>Содержание</translation>
     </message>
     <message>
         <source>Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Настройки</translation>
     </message>
     <message>
         <source>Help</source>
-        <translation type="unfinished"></translation>
+        <translation>Справка</translation>
     </message>
     <message>
         <source>Search by text or by page number</source>
-        <translation type="unfinished"></translation>
+        <translation>Поиск по тексту или номеру страницы</translation>
     </message>
     <message>
         <source>Search by title or author</source>
-        <translation type="unfinished"></translation>
+        <translation>Поиск по названию или автору</translation>
     </message>
     <message>
         <source>Continue reading &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>Продолжить чтение «%1»</translation>
     </message>
     <message>
         <source>Failed to open file</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось открыть файл</translation>
     </message>
     <message>
         <source>The file you are trying to open was not found by the following path: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Открываемый файл не найден по следующему пути: %1</translation>
     </message>
     <message>
         <source>Add book to library</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавление книги в библиотеку</translation>
     </message>
     <message>
         <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation type="unfinished"></translation>
+        <translation>Файлы электронных книг (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
     <message>
         <source>Unable to add document</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось добавить документ</translation>
     </message>
     <message>
         <source>This file format is not supported.</source>
-        <translation type="unfinished"></translation>
+        <translation>Этот формат файлов не поддерживается.</translation>
     </message>
     <message>
         <source>The document %1 has already been added</source>
-        <translation type="unfinished"></translation>
+        <translation>Документ %1 уже добавлен</translation>
     </message>
 </context>
 <context>
     <name>MessagePassword</name>
     <message>
         <source>Enter password</source>
-        <translation type="unfinished"></translation>
+        <translation>Ввод пароля</translation>
     </message>
     <message>
         <source>This document is protected. Enter its password to open it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Этот документ защищён. Введите пароль, чтобы открыть его.</translation>
     </message>
     <message>
         <source>Password:</source>
-        <translation type="unfinished"></translation>
+        <translation>Пароль:</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
     <name>MessageView</name>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>CANCEL</source>
-        <translation type="unfinished"></translation>
+        <translation>ОТМЕНА</translation>
     </message>
 </context>
 <context>
     <name>ProgressDialog</name>
     <message>
         <source>CANCEL</source>
-        <translation type="unfinished"></translation>
+        <translation>ОТМЕНА</translation>
     </message>
 </context>
 <context>
     <name>ReadToolBar</name>
     <message>
         <source>Full screen</source>
-        <translation type="unfinished"></translation>
+        <translation>Полноэкранный режим</translation>
     </message>
     <message>
         <source>Contents</source>
-        <translation type="unfinished"></translation>
+        <translation>Содержание</translation>
     </message>
     <message>
         <source>Add bookmark</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавить закладку</translation>
     </message>
     <message>
         <source>Larger font</source>
-        <translation type="unfinished"></translation>
+        <translation>Увеличить шрифт</translation>
     </message>
     <message>
         <source>Smaller font</source>
-        <translation type="unfinished"></translation>
+        <translation>Уменьшить шрифт</translation>
     </message>
     <message>
         <source>Zoom in</source>
-        <translation type="unfinished"></translation>
+        <translation>Увеличить</translation>
     </message>
     <message>
         <source>Zoom out</source>
-        <translation type="unfinished"></translation>
+        <translation>Уменьшить</translation>
     </message>
     <message>
         <source>Fit to page</source>
-        <translation type="unfinished"></translation>
+        <translation>По размеру страницы</translation>
     </message>
     <message>
         <source>Original size</source>
-        <translation type="unfinished"></translation>
+        <translation>Исходный размер</translation>
     </message>
     <message>
         <source>One or two columns</source>
-        <translation type="unfinished"></translation>
+        <translation>Одна или две колонки</translation>
     </message>
     <message>
         <source>Next reading profile</source>
-        <translation type="unfinished"></translation>
+        <translation>Следующий профиль чтения</translation>
     </message>
     <message>
         <source>Search</source>
-        <translation type="unfinished"></translation>
+        <translation>Поиск</translation>
     </message>
     <message>
         <source>Leave full screen</source>
-        <translation type="unfinished"></translation>
+        <translation>Выйти из полноэкранного режима</translation>
     </message>
 </context>
 <context>
     <name>Settings</name>
     <message>
         <source>Night</source>
-        <translation type="unfinished"></translation>
+        <translation>Ночь</translation>
     </message>
     <message>
         <source>Sepia</source>
-        <translation type="unfinished"></translation>
+        <translation>Сепия</translation>
     </message>
     <message>
         <source>Day</source>
-        <translation type="unfinished"></translation>
+        <translation>День</translation>
     </message>
 </context>
 <context>
     <name>SettingsView</name>
     <message>
         <source>English</source>
-        <translation type="unfinished"></translation>
+        <translation>Русский</translation>
     </message>
 </context>
 <context>
     <name>SplashScreen</name>
     <message>
         <source>Loading%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Загрузка%1</translation>
     </message>
 </context>
 <context>
     <name>StartView</name>
     <message>
         <source>Add book to your library to start reading</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавьте книгу в библиотеку, чтобы начать чтение</translation>
     </message>
     <message>
         <source>Add book</source>
-        <translation type="unfinished"></translation>
+        <translation>Добавить книгу</translation>
     </message>
     <message>
         <source>or drop EPUB, MOBI, FB2, PDF and comic files here</source>
-        <translation type="unfinished"></translation>
+        <translation>или перетащите сюда файлы EPUB, MOBI, FB2, PDF и комиксы</translation>
     </message>
 </context>
 <context>
     <name>TextDocument</name>
     <message>
         <source>Go to page %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Перейти к странице %1</translation>
     </message>
 </context>
 <context>
     <name>TextViewer</name>
     <message>
         <source>ERROR: Unable the render the page!</source>
-        <translation type="unfinished"></translation>
+        <translation>ОШИБКА: не удалось отобразить страницу!</translation>
     </message>
 </context>
 <context>
     <name>UserContext</name>
     <message>
         <source>Bookmarks</source>
-        <translation type="unfinished"></translation>
+        <translation>Закладки</translation>
     </message>
     <message>
         <source>New bookmark is successfully added!</source>
-        <translation type="unfinished"></translation>
+        <translation>Новая закладка успешно добавлена!</translation>
     </message>
     <message>
         <source>Error</source>
-        <translation type="unfinished"></translation>
+        <translation>Ошибка</translation>
     </message>
 </context>
 <context>
     <name>WindowBar</name>
     <message>
         <source>Minimize</source>
-        <translation type="unfinished"></translation>
+        <translation>Свернуть</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>Закрыть</translation>
     </message>
     <message>
         <source>Restore</source>
-        <translation type="unfinished"></translation>
+        <translation>Восстановить</translation>
     </message>
     <message>
         <source>Maximize</source>
-        <translation type="unfinished"></translation>
+        <translation>Развернуть</translation>
     </message>
 </context>
 <context>
@@ -636,7 +636,7 @@ delete to trash</extracomment>
     <message>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
-        <translation type="unfinished"></translation>
+        <translation>Раздел</translation>
     </message>
 </context>
 </TS>

@@ -202,7 +202,7 @@ void MainView::buildHeader()
     m_searchBox = new QFrame(m_header);
     m_searchBox->setObjectName("searchBox");
     m_searchBox->setFixedHeight(34);
-    m_searchBox->setMinimumWidth(160);
+    m_searchBox->setMinimumWidth(140);
     m_searchBox->setMaximumWidth(300);
     m_searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* searchRow = new QHBoxLayout(m_searchBox);
@@ -403,6 +403,29 @@ void MainView::retranslateHeader()
     m_search->setPlaceholderText(currentPage() == ReadingPage ? tr("Search by text or by page number")
                                                               : tr("Search by title or author"));
     updateContinueButton();
+    fitHeader();
+}
+
+void MainView::fitHeader()
+{
+    // Long translations or a narrow window: the plain buttons give up their
+    // text one by one (kept as the tooltip), least used first, before
+    // anything in the header is clipped.
+    const QList<QPushButton*> buttons{m_buttonHelp,    m_buttonSettings, m_buttonAddFolder,
+                                      m_buttonAddBook, m_buttonLibrary,  m_buttonContents};
+    for (QPushButton* button : buttons) {
+        if (button->text().isEmpty() && !button->toolTip().isEmpty())
+            button->setText(button->toolTip());
+    }
+    for (QPushButton* button : buttons) {
+        m_header->layout()->invalidate();
+        if (m_header->layout()->minimumSize().width() <= width())
+            return;
+        if (button->isHidden())
+            continue;
+        button->setToolTip(button->text());
+        button->setText(QString());
+    }
 }
 
 void MainView::changeEvent(QEvent* event)
@@ -745,6 +768,7 @@ bool MainView::eventFilter(QObject* watched, QEvent* event)
 void MainView::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
+    fitHeader();
     elideHeaderTitle();
     m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
     m_sizeGrip->raise();

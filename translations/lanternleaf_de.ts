@@ -97,7 +97,7 @@ delete to trash</extracomment>
     <name>BookModel</name>
     <message>
         <source>on start</source>
-        <translation>nicht begonnen</translation>
+        <translation>ungelesen</translation>
     </message>
     <message>
         <source>finished</source>

@@ -1,3 +1,4 @@
+#include "Frame.h"
 #include "MainView.h"
 #include "MessageView.h"
 #include "Paths.h"
@@ -41,6 +42,30 @@ private slots:
         QVERIFY(view.findChild<QFrame*>("searchBox")->isHidden());
         QCOMPARE(view.minimumSize(),
                  QSize(940, 640).boundedTo(QGuiApplication::primaryScreen()->availableGeometry().size()));
+    }
+
+    void longHeaderTextsGiveWayInsteadOfClipping()
+    {
+        MainView view;
+        view.m_currentBook = book(3, "Persuasion", "/nowhere/persuasion.epub");
+        view.m_pages->setCurrentIndex(MainView::LibraryPage);
+        view.resize(940, 640);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QString longText = QString("Ein sehr langer Knopftext ").repeated(2).trimmed();
+        view.m_buttonAddBook->setText(longText);
+        view.m_buttonAddFolder->setText(longText);
+        view.resize(941, 640);
+        QTRY_COMPARE(view.width(), 941);
+        QVERIFY(view.m_header->layout()->minimumSize().width() <= view.width());
+        // The least used buttons lose their text first; it stays as the tooltip.
+        QVERIFY(view.m_buttonHelp->text().isEmpty());
+        QCOMPARE(view.m_buttonHelp->toolTip(), QString("Help"));
+        QVERIFY(!view.m_buttonLibrary->text().isEmpty());
+
+        view.resize(2400, 640);
+        QTRY_COMPARE(view.m_buttonHelp->text(), QString("Help"));
+        QCOMPARE(view.m_buttonAddBook->text(), longText);
     }
 
     void headerFollowsThePage_data()

@@ -59,6 +59,9 @@ BookTable::BookTable(QWidget* parent) : QTableView(parent)
 void BookTable::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
+    if (model)
+        connect(model, &QAbstractItemModel::headerDataChanged, this, &BookTable::applyWidths,
+                Qt::UniqueConnection);
     applyWidths();
     setColumnHidden(BookModel::ColumnFormat, true);
 }
@@ -69,10 +72,19 @@ void BookTable::applyWidths()
         return;
     m_header->setSectionResizeMode(BookModel::ColumnTitle, QHeaderView::Stretch);
     m_header->setSectionResizeMode(BookModel::ColumnAuthor, QHeaderView::Stretch);
+    // The fixed widths grow when a header text (a translation, "Added on")
+    // and the sort mark would not fit.
+    auto fit = [this](int column, int width) {
+        const QString text = model()->headerData(column, Qt::Horizontal).toString();
+        return qMax(width, m_header->fontMetrics().horizontalAdvance(text) + 30);
+    };
     const QList<QPair<int, int>> fixed{
-        {BookModel::ColumnProgress, ProgressWidth}, {BookModel::ColumnFormat, DateWidth},
-        {BookModel::ColumnDate, DateWidth},         {BookModel::ColumnFavorite, MarkWidth},
-        {BookModel::ColumnRestore, MarkWidth},      {BookModel::ColumnDelete, DeleteWidth}};
+        {BookModel::ColumnProgress, fit(BookModel::ColumnProgress, ProgressWidth)},
+        {BookModel::ColumnFormat, DateWidth},
+        {BookModel::ColumnDate, fit(BookModel::ColumnDate, DateWidth)},
+        {BookModel::ColumnFavorite, MarkWidth},
+        {BookModel::ColumnRestore, MarkWidth},
+        {BookModel::ColumnDelete, DeleteWidth}};
     for (const auto& column : fixed) {
         m_header->setSectionResizeMode(column.first, QHeaderView::Fixed);
         m_header->resizeSection(column.first, column.second);

@@ -57,10 +57,32 @@ void restyle(QWidget* widget)
     widget->update();
 }
 
-QFrame* makePlaceholder(const QString& name, QWidget* parent)
+// Stands in for a panel that a later version brings: its title, a plain
+// note and a way out, so the slide-in never shows an empty white sheet.
+QFrame* makePlaceholder(const QString& name, const QString& title, QWidget* parent, QPushButton** closeButton)
 {
     auto* frame = new QFrame(parent);
     frame->setObjectName(name);
+    frame->setProperty("placeholderPanel", true);
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(32, 24, 24, 24);
+    auto* top = new QHBoxLayout;
+    auto* heading = new QLabel(title, frame);
+    heading->setObjectName("labelPlaceholderTitle");
+    auto* close = new QPushButton(frame);
+    close->setObjectName("buttonClosePlaceholder");
+    close->setText(QStringLiteral("\u2715"));
+    close->setCursor(Qt::PointingHandCursor);
+    close->setFixedSize(32, 32);
+    top->addWidget(heading, 1);
+    top->addWidget(close);
+    layout->addLayout(top);
+    auto* note = new QLabel(MainView::tr("Not available in this version."), frame);
+    note->setObjectName("labelPlaceholderNote");
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch(1);
+    *closeButton = close;
     return frame;
 }
 
@@ -232,11 +254,15 @@ void MainView::buildOverlays()
     m_dimLayer->installEventFilter(this);
     m_dimLayer->hide();
 
-    m_contentsPanel = makePlaceholder("contentsPlaceholder", this);
+    QPushButton* close = nullptr;
+    m_contentsPanel = makePlaceholder("contentsPlaceholder", tr("Contents"), this, &close);
+    connect(close, &QPushButton::clicked, this, &MainView::onHideContents);
     m_contentsPanel->setMinimumWidth(420);
-    m_searchPanel = makePlaceholder("searchPanelPlaceholder", this);
+    m_searchPanel = makePlaceholder("searchPanelPlaceholder", tr("Search"), this, &close);
+    connect(close, &QPushButton::clicked, this, &MainView::onHideSearchPanel);
     m_searchPanel->setMinimumWidth(420);
-    m_settingsPage = makePlaceholder("settingsPlaceholder", this);
+    m_settingsPage = makePlaceholder("settingsPlaceholder", tr("Settings"), this, &close);
+    connect(close, &QPushButton::clicked, this, &MainView::onHideSettings);
     m_settingsPage->setMinimumWidth(720);
     m_bookEdit = new BookEditPropertiesView(m_bookModel, this);
     m_editPage = m_bookEdit;

@@ -446,6 +446,14 @@ delete to trash</extracomment>
         <source>The document %1 has already been added</source>
         <translation>Das Dokument %1 wurde bereits hinzugefügt</translation>
     </message>
+    <message>
+        <source>Not available in this version.</source>
+        <translation>In dieser Version nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation type="unfinished">Suchen</translation>
+    </message>
 </context>
 <context>
     <name>MessagePassword</name>

@@ -446,6 +446,14 @@ delete to trash</extracomment>
         <source>The document %1 has already been added</source>
         <translation>Документ %1 уже добавлен</translation>
     </message>
+    <message>
+        <source>Not available in this version.</source>
+        <translation>Недоступно в этой версии.</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation type="unfinished">Поиск</translation>
+    </message>
 </context>
 <context>
     <name>MessagePassword</name>

@@ -452,7 +452,7 @@ delete to trash</extracomment>
     </message>
     <message>
         <source>Search</source>
-        <translation type="unfinished">Suchen</translation>
+        <translation>Suche</translation>
     </message>
 </context>
 <context>

@@ -15,7 +15,13 @@
 class Logger
 {
 public:
-    enum Level { Debug = 0, Error = 1, Warning = 2, Info = 3 };
+    enum Level
+    {
+        Debug = 0,
+        Error = 1,
+        Warning = 2,
+        Info = 3
+    };
 
     static Logger* instance();
 
@@ -44,7 +50,19 @@ private:
 };
 
 /// Shorthands for the usual levels.
-inline void logDebug(const QString& m) { Logger::instance()->write(m, Logger::Debug); }
-inline void logError(const QString& m) { Logger::instance()->write(m, Logger::Error); }
-inline void logWarning(const QString& m) { Logger::instance()->write(m, Logger::Warning); }
-inline void logInfo(const QString& m) { Logger::instance()->write(m, Logger::Info); }
+inline void logDebug(const QString& m)
+{
+    Logger::instance()->write(m, Logger::Debug);
+}
+inline void logError(const QString& m)
+{
+    Logger::instance()->write(m, Logger::Error);
+}
+inline void logWarning(const QString& m)
+{
+    Logger::instance()->write(m, Logger::Warning);
+}
+inline void logInfo(const QString& m)
+{
+    Logger::instance()->write(m, Logger::Info);
+}

@@ -60,8 +60,8 @@ bool ReadingProfile::operator==(const ReadingProfile& o) const
 {
     return textFamily == o.textFamily && textBold == o.textBold && textItalic == o.textItalic &&
            textSize == o.textSize && textColor == o.textColor && captionFamily == o.captionFamily &&
-           captionBold == o.captionBold && captionItalic == o.captionItalic &&
-           captionSize == o.captionSize && captionColor == o.captionColor && bookShadow == o.bookShadow &&
+           captionBold == o.captionBold && captionItalic == o.captionItalic && captionSize == o.captionSize &&
+           captionColor == o.captionColor && bookShadow == o.bookShadow &&
            backgroundColor == o.backgroundColor && workgroundColor == o.workgroundColor &&
            pageNumberColor == o.pageNumberColor && selectionColor == o.selectionColor;
 }

@@ -57,7 +57,12 @@ class Settings : public QObject
 {
     Q_OBJECT
 public:
-    enum ProfileIndex { Day = 0, Night = 1, Sepia = 2 };
+    enum ProfileIndex
+    {
+        Day = 0,
+        Night = 1,
+        Sepia = 2
+    };
 
     static Settings* instance();
 

@@ -22,8 +22,7 @@ const quint32 kMaxMessage = 16 * 1024 * 1024;
 SingleApplication::SingleApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
-    const QByteArray hash =
-        QCryptographicHash::hash(exe.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray hash = QCryptographicHash::hash(exe.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     // The user id keeps two users of one machine apart.
     m_key = QStringLiteral("lanternleaf-%1-%2").arg(QString::fromLatin1(hash)).arg(getuid());
 

@@ -11,8 +11,8 @@ SplashScreen::SplashScreen(const QPixmap& pixmap) : QSplashScreen(pixmap)
 
 void SplashScreen::showDots(int count)
 {
-    showMessage(tr("Loading%1").arg(QString(count, QLatin1Char('.'))),
-                Qt::AlignHCenter | Qt::AlignBottom, Qt::white);
+    showMessage(tr("Loading%1").arg(QString(count, QLatin1Char('.'))), Qt::AlignHCenter | Qt::AlignBottom,
+                Qt::white);
 }
 
 void SplashScreen::loading(int seconds)

@@ -4,22 +4,29 @@
 
 /// States and errors that the library workers report to the interface
 /// through queued signals (hence registered meta types).
-enum WorkerStates {
-    WorkerIdle = 0,     ///< not started, or finished
+enum WorkerStates
+{
+    WorkerIdle = 0,      ///< not started, or finished
     WorkerPreparing = 1, ///< scanning the input / preparing the archive
     WorkerProcessing = 2 ///< adding, exporting or importing item by item
 };
 
-enum AddBooksErrors { AddBooksNoError = 0, AddBooksCanceled = 1 };
+enum AddBooksErrors
+{
+    AddBooksNoError = 0,
+    AddBooksCanceled = 1
+};
 
-enum ExportErrors {
+enum ExportErrors
+{
     ExportNoError = 0,
     ExportLibraryEmpty = 1,
     ExportCompressError = 2,
     ExportCanceled = 3
 };
 
-enum ImportErrors {
+enum ImportErrors
+{
     ImportNoError = 0,
     ImportContainerCorrupted = 1,
     ImportFileError = 2,

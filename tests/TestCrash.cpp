@@ -38,8 +38,8 @@ QString readAll(const QString& path)
 // AddressSanitizer takes over SIGSEGV, SIGBUS and SIGFPE for its own
 // reports, so in a sanitizer build those crashes never reach ours.
 #if defined(__SANITIZE_ADDRESS__)
-#define skipUnderAddressSanitizer(sig)                                                                  \
-    if ((sig) == SIGSEGV || (sig) == SIGBUS || (sig) == SIGFPE)                                        \
+#define skipUnderAddressSanitizer(sig)                                                                       \
+    if ((sig) == SIGSEGV || (sig) == SIGBUS || (sig) == SIGFPE)                                              \
     QSKIP("the sanitizer handles this signal itself")
 #else
 #define skipUnderAddressSanitizer(sig) (void)(sig)

@@ -35,8 +35,8 @@ private slots:
         const QString prefix =
             "[2.0.8][" + Logger::osName() + "][" + (sizeof(void*) == 8 ? "64bit" : "32bit") + "][14:03:59] ";
         // "%1" inside a message comes through literally, never substituted.
-        QCOMPARE(text, prefix + "ERROR: Add books [FAILED]. Error:%1\n" + prefix + "INFO: " +
-                           QString::fromUtf8("Открыть «книгу»\n"));
+        QCOMPARE(text, prefix + "ERROR: Add books [FAILED]. Error:%1\n" + prefix +
+                           "INFO: " + QString::fromUtf8("Открыть «книгу»\n"));
     }
 
     void levelsAndFallbacks()

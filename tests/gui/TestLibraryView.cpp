@@ -9,8 +9,8 @@
 #include "FolderModel.h"
 #include "LibraryView.h"
 #include "MessageView.h"
-#include "util/Fb2Builder.h"
 #include "WorkerTypes.h"
+#include "util/Fb2Builder.h"
 #include "util/TestHome.h"
 
 #include <QLabel>
@@ -58,10 +58,7 @@ class TestLibraryView : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        registerWorkerMetaTypes();
-    }
+    void initTestCase() { registerWorkerMetaTypes(); }
 
     void init()
     {

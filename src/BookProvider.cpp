@@ -192,6 +192,16 @@ bool run(QSqlQuery& q, const QSqlDatabase& db, const char* function, const QStri
     return false;
 }
 
+/// One of the book lists: the rows of a statement, empty on failure.
+QList<BookDto> selectBooks(const QSqlDatabase& db, const char* function, const QString& sql, Bindings values,
+                           const char* message)
+{
+    QSqlQuery q = makeQuery(db);
+    if (!run(q, db, function, sql, values, message))
+        return {};
+    return readBooks(q);
+}
+
 int countOf(QSqlQuery& q)
 {
     return q.next() ? q.value(0).toInt() : 0;
@@ -539,93 +549,67 @@ int BookProvider::bookCountByFormat(int format)
 
 QList<BookDto> BookProvider::selectAll()
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO, "select * from books where is_deleted = 0 ORDER BY time_added DESC", {},
-             "Select all books error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(connection(), Q_FUNC_INFO,
+                       "select * from books where is_deleted = 0 ORDER BY time_added DESC", {},
+                       "Select all books error:%1");
 }
 
 QList<BookDto> BookProvider::selectRecentlyRead()
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO,
-             "select * from books where (is_deleted = 0) and (time_last_view >= :time_last_view) "
-             "ORDER BY time_last_view DESC limit :max_book_count",
-             {{":time_last_view", now() - RecentlyReadWindow}, {":max_book_count", RecentlyReadLimit}},
-             "Select recently read error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(
+        connection(), Q_FUNC_INFO,
+        "select * from books where (is_deleted = 0) and (time_last_view >= :time_last_view) "
+        "ORDER BY time_last_view DESC limit :max_book_count",
+        {{":time_last_view", now() - RecentlyReadWindow}, {":max_book_count", RecentlyReadLimit}},
+        "Select recently read error:%1");
 }
 
 QList<BookDto> BookProvider::selectLastAdded()
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO,
-             "select * from books where (is_deleted = 0) ORDER BY time_added DESC limit "
-             ":max_book_count",
-             {{":max_book_count", LastAddedLimit}}, "Select last added error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(connection(), Q_FUNC_INFO,
+                       "select * from books where (is_deleted = 0) ORDER BY time_added DESC limit "
+                       ":max_book_count",
+                       {{":max_book_count", LastAddedLimit}}, "Select last added error:%1");
 }
 
 QList<BookDto> BookProvider::selectFavorits()
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO, "select * from books where (is_favorite=1) AND (is_deleted = 0)", {},
-             "Select favorites error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(connection(), Q_FUNC_INFO,
+                       "select * from books where (is_favorite=1) AND (is_deleted = 0)", {},
+                       "Select favorites error:%1");
 }
 
 QList<BookDto> BookProvider::selectDeleted()
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO, "select * from books where is_deleted=1", {}, "Select deleted error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(connection(), Q_FUNC_INFO, "select * from books where is_deleted=1", {},
+                       "Select deleted error:%1");
 }
 
 QList<BookDto> BookProvider::selectByFormat(int format)
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO,
-             "select * from books where (format=:format) AND (is_deleted = 0) ORDER BY time_added DESC",
-             {{":format", format}}, "Select by format error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(
+        connection(), Q_FUNC_INFO,
+        "select * from books where (format=:format) AND (is_deleted = 0) ORDER BY time_added DESC",
+        {{":format", format}}, "Select by format error:%1");
 }
 
 QList<BookDto> BookProvider::selectByFolder(int folderId)
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
-    if (!run(q, db, Q_FUNC_INFO,
-             QStringLiteral("select %1 from books as b join book_folder_binder on b.id = "
-                            "book_folder_binder.book_id where (book_folder_binder.folder_id = "
-                            ":folder_id) and (b.is_deleted = 0) ORDER BY time_added DESC")
-                 .arg(QLatin1String(kBookColumns)),
-             {{":folder_id", folderId}}, "Select by folder error:%1"))
-        return {};
-    return readBooks(q);
+    return selectBooks(connection(), Q_FUNC_INFO,
+                       QStringLiteral("select %1 from books as b join book_folder_binder on b.id = "
+                                      "book_folder_binder.book_id where (book_folder_binder.folder_id = "
+                                      ":folder_id) and (b.is_deleted = 0) ORDER BY time_added DESC")
+                           .arg(QLatin1String(kBookColumns)),
+                       {{":folder_id", folderId}}, "Select by folder error:%1");
 }
 
 QList<BookDto> BookProvider::searchBooks(const QString& text)
 {
-    const QSqlDatabase db = connection();
-    QSqlQuery q = makeQuery(db);
     const QString pattern = "%" + text + "%";
     // Only a debug trace on failure: a failed search is an empty result.
-    if (!run(q, db, "Query", "select * from books where (author like :author) or (title like :title)",
-             {{":author", pattern}, {":title", pattern}}, nullptr))
-        return {};
-    return readBooks(q);
+    return selectBooks(connection(), "Query",
+                       "select * from books where (author like :author) or (title like :title)",
+                       {{":author", pattern}, {":title", pattern}}, nullptr);
 }
 
 CategoryCounts BookProvider::categoryCounts()

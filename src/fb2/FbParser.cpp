@@ -2,6 +2,8 @@
 
 #include "fb2/FbConverter.h"
 
+#include "SafeImage.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -16,9 +18,7 @@ namespace fb2 {
 
 namespace {
 
-// Far deeper than any real book (the deepest known nest sections about ten
-// levels); deeper input would exhaust the stack of the recursive conversion.
-constexpr int kMaxDepth = 256;
+constexpr int kMaxDepth = Limits::maxXmlDepth;
 
 QString childText(const QDomElement& e)
 {
@@ -145,19 +145,10 @@ QString FbParser::imageHref(const QDomElement& e)
 
 QImage FbParser::decodeImage(const QByteArray& base64)
 {
-    QByteArray bytes = QByteArray::fromBase64(base64);
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    // Check the claimed size before anything is allocated for the pixels.
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > maxImageSide || size.height() > maxImageSide) {
-        qCWarning(lcFb2) << "image refused, size" << size;
-        return QImage();
-    }
-    QImage image = reader.read();
+    QString reason;
+    const QImage image = SafeImage::decode(QByteArray::fromBase64(base64), &reason);
     if (image.isNull())
-        qCWarning(lcFb2) << "image not decoded:" << reader.errorString();
+        qCWarning(lcFb2) << reason;
     return image;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Limits.h"
 #include "fb2/FbBook.h"
 
 #include <QDomDocument>
@@ -20,8 +21,8 @@ namespace fb2 {
 /// Safety: the file is decoded from the encoding its first line declares
 /// (a byte-order mark wins). A document type that declares entities is refused
 /// before any parsing (FB2 never needs them; this keeps entity bombs and
-/// external entities harmless). Files above maxFileSize, and images above
-/// maxImageSide pixels on a side or that do not decode, are refused; a refused
+/// external entities harmless). Files above maxFileSize, and images beyond the
+/// shared image limits (Limits.h) or that do not decode, are refused; a refused
 /// image is left out (logged) and the book still opens without it.
 ///
 /// Errors are values: parse() returns false and errorString() says why.
@@ -30,8 +31,7 @@ namespace fb2 {
 class FbParser
 {
 public:
-    static constexpr qint64 maxFileSize = 512LL * 1024 * 1024;
-    static constexpr int maxImageSide = 20000;
+    static constexpr qint64 maxFileSize = Limits::maxXmlFileSize;
 
     /// Reads `path`. The result replaces book(). False on any failure: file
     /// not readable or too big, XML not well formed, entity declarations, root
@@ -59,7 +59,7 @@ public:
     /// whose name contains "href"; without a leading '#'.
     static QString imageHref(const QDomElement& e);
     /// Decodes base64 image data; a null image for data that does not decode
-    /// or whose dimensions exceed maxImageSide.
+    /// or whose dimensions exceed the shared image limits.
     static QImage decodeImage(const QByteArray& base64);
 
 private:

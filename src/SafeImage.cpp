@@ -1,0 +1,61 @@
+#include "SafeImage.h"
+
+#include "Limits.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace SafeImage {
+
+bool acceptable(const QSize& size)
+{
+    if (!size.isValid() || size.isEmpty())
+        return false;
+    if (size.width() > Limits::maxImageSide || size.height() > Limits::maxImageSide)
+        return false;
+    return qint64(size.width()) * size.height() <= Limits::maxImagePixels;
+}
+
+QImage decode(QIODevice* device, QString* reason)
+{
+    QImageReader reader(device);
+    // The header's claim is read before the pixels are: a tiny file may
+    // promise an enormous image.
+    const QSize size = reader.size();
+    if (size.isValid() && !acceptable(size)) {
+        if (reason)
+            *reason = QStringLiteral("image of %1x%2 pixels refused").arg(size.width()).arg(size.height());
+        return QImage();
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (reason)
+            *reason = QStringLiteral("image not decoded: %1").arg(reader.errorString());
+        return QImage();
+    }
+    // Some formats do not tell their size up front; check what came out.
+    if (!acceptable(image.size())) {
+        if (reason)
+            *reason = QStringLiteral("image of %1x%2 pixels refused").arg(image.width()).arg(image.height());
+        return QImage();
+    }
+    return image;
+}
+
+QImage decode(const QByteArray& data, QString* reason)
+{
+    QByteArray bytes = data; // shared, not copied
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decode(&buffer, reason);
+}
+
+QSize claimedSize(const QByteArray& data)
+{
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer).size();
+}
+
+} // namespace SafeImage

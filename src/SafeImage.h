@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+class QIODevice;
+
+/// Decoding images that come from books and archives without trusting them:
+/// the size the image claims is checked against Limits before any pixel is
+/// allocated, so a 100,000 × 100,000 PNG of a few bytes is refused instead of
+/// taking gigabytes. Safe on any thread (QImage, never QPixmap).
+namespace SafeImage {
+
+/// Whether an image of `size` may be decoded (valid, within the side and
+/// pixel limits).
+bool acceptable(const QSize& size);
+/// Decodes `data` (format detected from the bytes). A null image when the
+/// data does not decode or claims a size that is not acceptable(); `reason`,
+/// when given, then says why in English for the log.
+QImage decode(const QByteArray& data, QString* reason = nullptr);
+/// The same from a device positioned at the image's start.
+QImage decode(QIODevice* device, QString* reason = nullptr);
+/// The size the image in `data` claims, without decoding it; invalid when
+/// unknown.
+QSize claimedSize(const QByteArray& data);
+
+} // namespace SafeImage

@@ -64,6 +64,24 @@ public:
     }
     /// Removes the highlighting of the last search. Default: nothing.
     virtual void clearSearch() {}
+    /// A search that runs in steps, so that a long book never blocks the
+    /// window: each call goes on for roughly `budgetMs` milliseconds from where
+    /// the previous call stopped, appends the results it found to `results`, and
+    /// returns true while there is more to search. `state` is the caller's: it
+    /// starts at 0 for a new query and is passed back unchanged on every
+    /// following call. The first step gives the page-jump result (when the
+    /// query is a page number) before any text hit, and the hits come in
+    /// reading order; highlighting follows search(). A document may do the work
+    /// on a thread of its own and only collect it here. GUI thread.
+    /// Default: the whole search() in the first step.
+    virtual bool searchStep(const QString& text, qint64& state, int budgetMs, QList<SearchResult>& results)
+    {
+        Q_UNUSED(budgetMs)
+        if (state == 0)
+            results += search(text);
+        state = 1;
+        return false;
+    }
     /// Makes current the page that holds `position`. Default: nothing.
     virtual void setPageByPosition(int position) { Q_UNUSED(position) }
     /// The size of the area the pages are shown in; text documents

@@ -129,6 +129,10 @@ public:
     /// Whether the document was opened (false e.g. while a PDF password is
     /// missing). Default: true.
     virtual bool isLoaded() const { return true; }
+    /// Why the book could not be opened, in plain words for the user (already
+    /// translated), e.g. "The file is damaged." Empty when it opened, or while
+    /// it may still open (a PDF waiting for its password). Default: empty.
+    virtual QString errorString() const { return {}; }
 
 protected:
     IDocument() = default;

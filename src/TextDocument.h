@@ -75,6 +75,7 @@ public:
     int position() const override { return calcPositionByPage(m_page); }
     int columnCount() const override { return m_columnCount; }
     bool isLoaded() const override { return true; }
+    QString errorString() const override { return m_errorString; }
 
     /// The first position of `page` (1-based) under the current layout.
     int calcPositionByPage(const int page) const;
@@ -163,6 +164,8 @@ protected:
     /// Fills the `page` of every entry (recursively) from the current layout.
     void refreshTocPages(QList<TocPoint>& points) const;
     void setLoadStats(const LoadStats& stats) { m_loadStats = stats; }
+    /// For subclasses: a load() that fails says why, in words for the user.
+    void setErrorString(const QString& text) { m_errorString = text; }
 
 private:
     enum class Highlight
@@ -195,6 +198,7 @@ private:
     QFont m_font;
     bool m_searchCleared = true;
     LoadStats m_loadStats;
+    QString m_errorString;
 
     Highlight m_highlight = Highlight::None;
     QTimer m_highlightTimer;

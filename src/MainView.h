@@ -4,7 +4,6 @@
 #include <QFileInfoList>
 
 #include <QFrame>
-#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <memory>
@@ -13,11 +12,9 @@ class BookViewer;
 class BookEditPropertiesView;
 class BookModel;
 class FolderModel;
-class Frame;
+class HeaderBar;
 class LibraryView;
-class QAbstractAnimation;
-class QLabel;
-class QLineEdit;
+class OverlayController;
 class QPushButton;
 class QScreen;
 class QStackedLayout;
@@ -118,22 +115,16 @@ private slots:
 protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void fitHeader();
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TestMainView;
 
-    void buildHeader();
     void buildOverlays();
     void connectParts();
-    void retranslateHeader();
-    void elideHeaderTitle();
     void updateContinueButton();
-    QString continueText(const QString& title) const;
     void setChromeVisible(bool visible);
     void setFullScreenProperty(bool full);
     void fitMinimumSizeTo(const QRect& area);
@@ -141,7 +132,6 @@ private:
     void saveWindowGeometry();
     QScreen* windowScreen() const;
     static QRect defaultGeometry();
-    QRect overlayRect(QWidget* widget) const;
     /// Files chosen in the add dialog: reports the ones that cannot be added
     /// and hands the rest to the library page.
     void addChosenFiles(const QStringList& files);
@@ -185,7 +175,7 @@ private:
 
     WindowBar* m_windowBar = nullptr;
     QFrame* m_shadow = nullptr;
-    Frame* m_header = nullptr;
+    HeaderBar* m_header = nullptr;
     QWidget* m_pageArea = nullptr;
     QStackedLayout* m_pages = nullptr;
     SizeGrip* m_sizeGrip = nullptr;
@@ -199,31 +189,16 @@ private:
     LibraryView* m_library = nullptr;
     BookEditPropertiesView* m_bookEdit = nullptr;
 
-    QPushButton* m_buttonLibrary = nullptr;
-    QPushButton* m_buttonAddBook = nullptr;
-    QPushButton* m_buttonAddFolder = nullptr;
-    QPushButton* m_buttonContents = nullptr;
-    QPushButton* m_buttonContinue = nullptr;
-    QPushButton* m_buttonSettings = nullptr;
-    QPushButton* m_buttonHelp = nullptr;
-    QFrame* m_searchBox = nullptr;
-    QLineEdit* m_search = nullptr;
-    QLabel* m_titleLabel = nullptr;
-    QLabel* m_progressLabel = nullptr;
-
-    QFrame* m_dimLayer = nullptr;
+    OverlayController* m_overlays = nullptr;
     QWidget* m_contentsPanel = nullptr;
     QWidget* m_searchPanel = nullptr;
     QWidget* m_settingsPage = nullptr;
     QWidget* m_editPage = nullptr;
-    QPointer<QWidget> m_activeOverlay;
-    QPointer<QAbstractAnimation> m_overlayAnimation;
 
     BookDto m_currentBook;
     QString m_bookToStartReading;
     QStringList m_lastFiles;
     QFileInfoList m_lastAddRequest;
-    QString m_rawTitle;
 
     int m_mode = Normal;
     int m_prevMode = Normal;

@@ -291,7 +291,7 @@ void MainView::onAddComplete()
     // The first books make the start page give way to the library.
     if (currentPage() == StartPage && libraryHasBooks()) {
         m_pages->setCurrentIndex(LibraryPage);
-        libraryReadSettings();
+        m_library->readSettings();
     }
     if (m_bookToStartReading.isEmpty() || !QFileInfo::exists(m_bookToStartReading))
         return;
@@ -311,7 +311,7 @@ void MainView::onStartUp()
 {
     if (libraryHasBooks()) {
         m_pages->setCurrentIndex(LibraryPage);
-        libraryReadSettings();
+        m_library->readSettings();
     } else {
         m_pages->setCurrentIndex(StartPage);
     }
@@ -393,7 +393,7 @@ void MainView::continueReading()
     markBookOpened(m_currentBook);
     m_pages->setCurrentIndex(ReadingPage);
     logDebug(QStringLiteral("Open book %1").arg(path));
-    viewerOpenBook(m_currentBook);
+    m_bookViewer->openBook(m_currentBook);
     updateWindowTitle(m_currentBook.title);
 }
 
@@ -448,7 +448,7 @@ void MainView::addChosenFiles(const QStringList& files)
 
 void MainView::buttonAddFolder()
 {
-    libraryAddDir();
+    m_library->onAddDir();
 }
 
 // ---------------------------------------------------------------- search
@@ -458,13 +458,13 @@ void MainView::onFilterChanged(const QString& text)
     if (currentPage() == StartPage)
         m_pages->setCurrentIndex(LibraryPage);
     if (currentPage() == LibraryPage)
-        libraryFilterBooks(text);
+        m_library->filterBooks(text);
 }
 
 void MainView::onSearch(const QString& text)
 {
     if (currentPage() == ReadingPage) {
-        contextSetSearchText(text);
+        m_context->setSearchText(text);
         onShowSearchPanel();
         return;
     }
@@ -480,26 +480,25 @@ void MainView::onSearchTextChanged(const QString& text)
 void MainView::onCleanSearch()
 {
     if (currentPage() == ReadingPage)
-        contextClearSearch();
+        m_context->clearSearch();
 }
 
 void MainView::onNavigateToPosition(int position)
 {
     if (currentPage() == ReadingPage)
-        contextNavigateToPosition(position);
+        m_context->navigateToPosition(position);
 }
 
 void MainView::onNavigateToPage(int page)
 {
     if (currentPage() == ReadingPage)
-        contextNavigateToPage(page);
+        m_context->navigateToPage(page);
 }
 
 // ---------------------------------------------------------------- overlays
 
 void MainView::onShowContents()
 {
-    contentsPrepare();
     showWindowAnimated(contentsPanel());
 }
 
@@ -530,8 +529,8 @@ void MainView::onHideSearchPanel()
 
 void MainView::onEditBook(int id)
 {
-    editPageLoad(id);
-    showWindowAnimated(bookEditPage());
+    m_bookEdit->loadBook(id);
+    showWindowAnimated(m_bookEdit);
 }
 
 void MainView::showWindowAnimated(QWidget* widget)
@@ -817,58 +816,10 @@ void MainView::viewerSetFullScreen(bool full)
         m_bookViewer->setFullScreen(full);
 }
 
-void MainView::viewerOpenBook(const BookDto& book)
-{
-    qCDebug(lcMainView) << "viewer openBook" << book.id;
-    m_bookViewer->openBook(book);
-}
-
-void MainView::libraryReadSettings()
-{
-    m_library->readSettings();
-}
-
-void MainView::libraryFilterBooks(const QString& text)
-{
-    m_library->filterBooks(text);
-}
-
 void MainView::libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage)
 {
     m_lastAddRequest = files;
     m_library->onAddFiles(files, showCompleteMessage);
-}
-
-void MainView::libraryAddDir()
-{
-    m_library->onAddDir();
-}
-
-void MainView::contentsPrepare() {}
-
-void MainView::editPageLoad(int bookId)
-{
-    m_bookEdit->loadBook(bookId);
-}
-
-void MainView::contextSetSearchText(const QString& text)
-{
-    m_context->setSearchText(text);
-}
-
-void MainView::contextClearSearch()
-{
-    m_context->clearSearch();
-}
-
-void MainView::contextNavigateToPosition(int position)
-{
-    m_context->navigateToPosition(position);
-}
-
-void MainView::contextNavigateToPage(int page)
-{
-    m_context->navigateToPage(page);
 }
 
 // ---------------------------------------------------------------- library database steps

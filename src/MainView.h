@@ -137,29 +137,15 @@ private:
     void addChosenFiles(const QStringList& files);
     static bool isSupportedBook(const QFileInfo& file);
 
-    // Pages and panels; the library page and the panels are placeholders
-    // until the real views are built in. Every call on them goes through the
-    // functions below.
-    QWidget* libraryView() const { return m_libraryPage; }
-    BookViewer* bookViewer() const { return m_bookViewer; }
+    // Panels that are placeholders until the real views are built in.
     QWidget* contentsPanel() const { return m_contentsPanel; }
     QWidget* searchPanel() const { return m_searchPanel; }
     QWidget* settingsPage() const { return m_settingsPage; }
-    QWidget* bookEditPage() const { return m_editPage; }
+    // The reading page, gone once the window is being destroyed.
     void viewerBeginResize();
     void viewerEndResize();
     void viewerSetFullScreen(bool full);
-    void viewerOpenBook(const BookDto& book);
-    void libraryReadSettings();
-    void libraryFilterBooks(const QString& text);
     void libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage = true);
-    void libraryAddDir();
-    void contentsPrepare();
-    void editPageLoad(int bookId);
-    void contextSetSearchText(const QString& text);
-    void contextClearSearch();
-    void contextNavigateToPosition(int position);
-    void contextNavigateToPage(int page);
 
     // Library database steps, filled in when the database is wired in.
     /// True when the library holds at least one book that is not deleted.

@@ -1,9 +1,10 @@
 #include "HeaderBar.h"
 
+#include "SearchEdit.h"
+
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTextDocumentFragment>
 
@@ -56,21 +57,10 @@ HeaderBar::HeaderBar(QWidget* parent) : Frame(parent)
     row->addWidget(m_progressLabel);
     row->addStretch(1);
 
-    // textEdited (not textChanged): emptying the field on a page change must
-    // not read as the user filtering.
-    m_searchBox = new QFrame(this);
-    m_searchBox->setObjectName("searchBox");
-    m_searchBox->setFixedHeight(34);
-    m_searchBox->setMinimumWidth(140);
-    m_searchBox->setMaximumWidth(300);
-    m_searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    auto* searchRow = new QHBoxLayout(m_searchBox);
-    searchRow->setContentsMargins(10, 0, 4, 0);
-    m_search = new QLineEdit(m_searchBox);
-    m_search->setObjectName("editSearch");
-    m_search->setClearButtonEnabled(true);
-    searchRow->addWidget(m_search);
-    row->addWidget(m_searchBox);
+    m_search = new SearchEdit(this);
+    m_search->setObjectName("searchBox");
+    m_search->setMaximumWidth(360);
+    row->addWidget(m_search);
     row->addSpacing(12);
 
     m_buttonContinue = makeHeaderButton("buttonContinueReading", this);
@@ -87,20 +77,21 @@ HeaderBar::HeaderBar(QWidget* parent) : Frame(parent)
     connect(m_buttonContinue, &QPushButton::clicked, this, &HeaderBar::continueClicked);
     connect(m_buttonSettings, &QPushButton::clicked, this, &HeaderBar::settingsClicked);
     connect(m_buttonHelp, &QPushButton::clicked, this, &HeaderBar::helpClicked);
-    connect(m_search, &QLineEdit::returnPressed, this, [this] { emit searchRequested(m_search->text()); });
-    connect(m_search, &QLineEdit::textEdited, this, &HeaderBar::searchEdited);
+    connect(m_search, &SearchEdit::search, this, &HeaderBar::searchRequested);
+    connect(m_search, &SearchEdit::changed, this, &HeaderBar::searchEdited);
+    connect(m_search, &SearchEdit::clean, this, &HeaderBar::searchCleared);
 }
 
 void HeaderBar::setPage(int page)
 {
     m_page = page;
-    m_search->clear();
+    m_search->setText(QString());
     const bool start = page == kStartPage;
     const bool reading = page == kReadingPage;
     m_buttonAddBook->setVisible(!reading);
     m_buttonAddFolder->setVisible(!reading);
     m_buttonContents->setVisible(reading);
-    m_searchBox->setVisible(!start);
+    m_search->setVisible(!start);
     m_titleLabel->setVisible(reading);
     m_progressLabel->setVisible(reading);
     retranslate();

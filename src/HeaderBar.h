@@ -5,8 +5,8 @@
 #include <QString>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
+class SearchEdit;
 
 /// The main window's header ("header"): the page buttons, the shared search
 /// field, the open book's title and progress, "Continue reading", settings and
@@ -50,8 +50,10 @@ signals:
     void continueClicked();
     void settingsClicked();
     void helpClicked();
-    /// Enter in the search field.
+    /// Enter in the search field (the text trimmed).
     void searchRequested(const QString& text);
+    /// The search field's clear button.
+    void searchCleared();
     /// Every edit the user makes in the search field (not the ones of setPage()
     /// or setSearchText()).
     void searchEdited(const QString& text);
@@ -67,8 +69,7 @@ private:
     QPushButton* m_buttonContinue = nullptr;
     QPushButton* m_buttonSettings = nullptr;
     QPushButton* m_buttonHelp = nullptr;
-    QFrame* m_searchBox = nullptr;
-    QLineEdit* m_search = nullptr;
+    SearchEdit* m_search = nullptr;
     QLabel* m_titleLabel = nullptr;
     QLabel* m_progressLabel = nullptr;
 

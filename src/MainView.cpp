@@ -14,8 +14,10 @@
 #include "MessageView.h"
 #include "OverlayController.h"
 #include "Paths.h"
+#include "SearchView.h"
 #include "SizeGrip.h"
 #include "StartView.h"
+#include "TocView.h"
 #include "UserContext.h"
 #include "WindowBar.h"
 
@@ -175,20 +177,17 @@ void MainView::buildOverlays()
 {
     m_overlays = new OverlayController(this, m_pageArea);
 
+    m_tocView = new TocView(this);
+    m_searchView = new SearchView(m_context, this);
     QPushButton* close = nullptr;
-    m_contentsPanel = makePlaceholder("contentsPlaceholder", tr("Contents"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideContents);
-    m_contentsPanel->setMinimumWidth(420);
-    m_searchPanel = makePlaceholder("searchPanelPlaceholder", tr("Search"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideSearchPanel);
-    m_searchPanel->setMinimumWidth(420);
     m_settingsPage = makePlaceholder("settingsPlaceholder", tr("Settings"), this, &close);
     connect(close, &QPushButton::clicked, this, &MainView::onHideSettings);
     m_settingsPage->setMinimumWidth(720);
     m_bookEdit = new BookEditPropertiesView(m_bookModel, this);
     m_editPage = m_bookEdit;
     m_editPage->setMinimumWidth(720);
-    for (QWidget* overlay : {m_contentsPanel, m_searchPanel, m_settingsPage, m_editPage})
+    for (QWidget* overlay :
+         {static_cast<QWidget*>(m_tocView), static_cast<QWidget*>(m_searchView), m_settingsPage, m_editPage})
         overlay->hide();
 }
 
@@ -224,6 +223,14 @@ void MainView::connectParts()
 
     connect(m_header, &HeaderBar::searchRequested, this, &MainView::onSearch);
     connect(m_header, &HeaderBar::searchEdited, this, &MainView::onFilterChanged);
+    connect(m_header, &HeaderBar::searchCleared, this, &MainView::onCleanSearch);
+
+    connect(m_tocView, &TocView::hideWindow, this, &MainView::onHideContents);
+    connect(m_tocView, &TocView::navigateToPosition, this, &MainView::onNavigateToPosition);
+    connect(m_searchView, &SearchView::hideWindow, this, &MainView::onHideSearchPanel);
+    connect(m_searchView, &SearchView::navigateToPosition, this, &MainView::onNavigateToPosition);
+    connect(m_searchView, &SearchView::navigateToPage, this, &MainView::onNavigateToPage);
+    connect(m_searchView, &SearchView::clean, this, [this] { m_header->setSearchText(QString()); });
 
     connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
     connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
@@ -320,6 +327,9 @@ void MainView::onStartUp()
 void MainView::onViewModeChanged(int mode)
 {
     m_header->setPage(mode);
+    // Results belong to the book they were found in.
+    if (mode != ReadingPage)
+        m_searchView->reset();
     if (mode != ReadingPage)
         updateWindowTitle(QString());
 
@@ -391,6 +401,7 @@ void MainView::continueReading()
     // writes the whole record back.
     m_currentBook.time_last_view = uint(QDateTime::currentSecsSinceEpoch());
     markBookOpened(m_currentBook);
+    m_searchView->reset();
     m_pages->setCurrentIndex(ReadingPage);
     logDebug(QStringLiteral("Open book %1").arg(path));
     m_bookViewer->openBook(m_currentBook);
@@ -464,7 +475,7 @@ void MainView::onFilterChanged(const QString& text)
 void MainView::onSearch(const QString& text)
 {
     if (currentPage() == ReadingPage) {
-        m_context->setSearchText(text);
+        m_searchView->onSearch(text);
         onShowSearchPanel();
         return;
     }
@@ -480,7 +491,9 @@ void MainView::onSearchTextChanged(const QString& text)
 void MainView::onCleanSearch()
 {
     if (currentPage() == ReadingPage)
-        m_context->clearSearch();
+        m_searchView->onCleanSearch();
+    else
+        onFilterChanged(QString());
 }
 
 void MainView::onNavigateToPosition(int position)
@@ -499,12 +512,20 @@ void MainView::onNavigateToPage(int page)
 
 void MainView::onShowContents()
 {
-    showWindowAnimated(contentsPanel());
+    // Refilled every time: pages follow the current font and layout, and the
+    // bookmarks may have changed since.
+    const IDocument* document = m_context->document();
+    m_tocView->setBookmarks(document ? BookProvider::instance()->bookmarks(m_context->book().id)
+                                     : QList<BookmarkDto>(),
+                            document);
+    m_tocView->setToc(document ? document->toc() : QList<TocPoint>());
+    showWindowAnimated(m_tocView);
+    m_tocView->setCurrentPosition(document ? document->position() : 0);
 }
 
 void MainView::onHideContents()
 {
-    hideWindowAnimated(contentsPanel());
+    hideWindowAnimated(m_tocView);
 }
 
 void MainView::onShowSettings()
@@ -519,12 +540,14 @@ void MainView::onHideSettings()
 
 void MainView::onShowSearchPanel()
 {
-    showWindowAnimated(searchPanel());
+    // Without the header (full screen) the panel brings its own field.
+    m_searchView->setSearchFieldVisible(isFull());
+    showWindowAnimated(m_searchView);
 }
 
 void MainView::onHideSearchPanel()
 {
-    hideWindowAnimated(searchPanel());
+    hideWindowAnimated(m_searchView);
 }
 
 void MainView::onEditBook(int id)
@@ -675,6 +698,11 @@ void MainView::normal()
 
 void MainView::onHotKeyEsc()
 {
+    // A panel first, then full screen.
+    if (QWidget* panel = m_overlays->active()) {
+        hideWindowAnimated(panel);
+        return;
+    }
     if (isFull())
         onFullScreen();
 }

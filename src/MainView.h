@@ -18,8 +18,10 @@ class OverlayController;
 class QPushButton;
 class QScreen;
 class QStackedLayout;
+class SearchView;
 class SizeGrip;
 class StartView;
+class TocView;
 class UserContext;
 class WindowBar;
 
@@ -138,8 +140,6 @@ private:
     static bool isSupportedBook(const QFileInfo& file);
 
     // Panels that are placeholders until the real views are built in.
-    QWidget* contentsPanel() const { return m_contentsPanel; }
-    QWidget* searchPanel() const { return m_searchPanel; }
     QWidget* settingsPage() const { return m_settingsPage; }
     // The reading page, gone once the window is being destroyed.
     void viewerBeginResize();
@@ -176,8 +176,8 @@ private:
     BookEditPropertiesView* m_bookEdit = nullptr;
 
     OverlayController* m_overlays = nullptr;
-    QWidget* m_contentsPanel = nullptr;
-    QWidget* m_searchPanel = nullptr;
+    TocView* m_tocView = nullptr;
+    SearchView* m_searchView = nullptr;
     QWidget* m_settingsPage = nullptr;
     QWidget* m_editPage = nullptr;
 

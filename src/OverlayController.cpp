@@ -65,9 +65,10 @@ void OverlayController::show(QWidget* panel)
     group->addAnimation(fade);
     group->addAnimation(slide);
     QPointer<QWidget> guard(panel);
-    connect(group, &QAbstractAnimation::finished, panel, [guard] {
+    connect(group, &QAbstractAnimation::finished, panel, [this, guard] {
         if (guard)
             guard->setFocus();
+        fitDimLayer();
     });
     m_animation = group;
     group->start(QAbstractAnimation::DeleteWhenStopped);
@@ -81,6 +82,7 @@ void OverlayController::hide(QWidget* panel)
         m_animation->stop();
     if (m_active == panel)
         m_active = nullptr;
+    fitDimLayer();
 
     const QRect target = panelRect(panel);
     auto* group = new QSequentialAnimationGroup(this);
@@ -110,10 +112,23 @@ void OverlayController::hide(QWidget* panel)
 
 void OverlayController::relayout()
 {
-    if (m_dimLayer->isVisible())
-        m_dimLayer->setGeometry(areaRect());
     if (m_active && !(m_animation && m_animation->state() == QAbstractAnimation::Running))
         m_active->setGeometry(panelRect(m_active));
+    if (m_dimLayer->isVisible())
+        fitDimLayer();
+}
+
+void OverlayController::fitDimLayer()
+{
+    // A widget with a graphics effect repaints its whole rectangle over the
+    // siblings above it when any of them repaints part of itself: the dimming
+    // layer would darken patches of the panel. Once a panel is in place the
+    // layer covers only what the panel leaves uncovered.
+    QRect area = areaRect();
+    const bool sliding = m_animation && m_animation->state() == QAbstractAnimation::Running;
+    if (m_active && !sliding)
+        area.setRight(qMax(area.left(), m_active->geometry().left() - 1));
+    m_dimLayer->setGeometry(area);
 }
 
 bool OverlayController::eventFilter(QObject* watched, QEvent* event)

@@ -41,6 +41,7 @@ protected:
 
 private:
     QRect areaRect() const;
+    void fitDimLayer();
 
     QWidget* m_host = nullptr;
     QWidget* m_area = nullptr;

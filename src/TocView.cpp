@@ -235,6 +235,13 @@ void TocView::onBookmarkClicked(const QModelIndex& index)
     }
 }
 
+void TocView::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    if (currentTab() == ContentsTab && m_tree->isVisible())
+        m_tree->setFocus();
+}
+
 void TocView::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {

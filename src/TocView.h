@@ -59,6 +59,8 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    /// Passes the focus on to the contents tree, so the keys move through it.
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void retranslate();

@@ -148,8 +148,21 @@ private slots:
         QTRY_VERIFY(tree->viewport()->rect().intersects(tree->visualRect(current)));
         QCOMPARE(tree->header()->sectionSize(1), 54);
 
+        // The keys move through the tree; Enter opens the chapter.
+        view.activateWindow();
+        QTRY_VERIFY(tree->hasFocus());
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(tree->currentIndex().data().toString(), QString("Chapter 6"));
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(doc->page(),
+                 doc->calcPageByPosition(tree->currentIndex().data(TocModel::PositionRole).toInt()));
+        QTRY_VERIFY(!panel->isVisible());
+
         // A double click goes to the chapter and closes the panel.
-        const QModelIndex chapter2 = model->index(1, 0, model->index(0, 0, book));
+        click(view, "buttonContents");
+        QTRY_VERIFY(panel->isVisible());
+        // (The panel was filled again: indexes from before are gone.)
+        const QModelIndex chapter2 = model->index(1, 0, model->index(0, 0, model->index(0, 0)));
         doubleClick(tree->viewport(), tree->visualRect(chapter2).center());
         QCOMPARE(doc->page(), doc->calcPageByPosition(chapter2.data(TocModel::PositionRole).toInt()));
         QTRY_VERIFY(!panel->isVisible());

@@ -7,16 +7,16 @@
 /// Writes zip archives for tests with QuaZip: ordinary entries, and "raw"
 /// entries whose headers claim any size and checksum for the bytes given,
 /// to build damaged and hostile archives.
-class ZipBuilder
+class RawZipBuilder
 {
 public:
     /// An entry deflated from data, with true headers.
-    ZipBuilder& entry(const QString& name, const QByteArray& data);
+    RawZipBuilder& entry(const QString& name, const QByteArray& data);
     /// An entry whose stored bytes are `stored` as given (already deflated
     /// when method is 8, plain when 0) while the headers claim
     /// claimedSize bytes with checksum crc. Claims beyond 4 GiB use zip64.
-    ZipBuilder& rawEntry(const QString& name, const QByteArray& stored, qint64 claimedSize, quint32 crc,
-                         int method = 8);
+    RawZipBuilder& rawEntry(const QString& name, const QByteArray& stored, qint64 claimedSize, quint32 crc,
+                            int method = 8);
 
     /// Writes the archive; false on failure.
     bool write(const QString& path) const;

@@ -1,4 +1,4 @@
-#include "ZipBuilder.h"
+#include "RawZipBuilder.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -6,7 +6,7 @@
 
 #include <zlib.h>
 
-ZipBuilder& ZipBuilder::entry(const QString& name, const QByteArray& data)
+RawZipBuilder& RawZipBuilder::entry(const QString& name, const QByteArray& data)
 {
     Item item;
     item.name = name;
@@ -15,8 +15,8 @@ ZipBuilder& ZipBuilder::entry(const QString& name, const QByteArray& data)
     return *this;
 }
 
-ZipBuilder& ZipBuilder::rawEntry(const QString& name, const QByteArray& stored, qint64 claimedSize,
-                                 quint32 crc, int method)
+RawZipBuilder& RawZipBuilder::rawEntry(const QString& name, const QByteArray& stored, qint64 claimedSize,
+                                       quint32 crc, int method)
 {
     Item item;
     item.name = name;
@@ -29,7 +29,7 @@ ZipBuilder& ZipBuilder::rawEntry(const QString& name, const QByteArray& stored, 
     return *this;
 }
 
-bool ZipBuilder::write(const QString& path) const
+bool RawZipBuilder::write(const QString& path) const
 {
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdCreate))
@@ -57,7 +57,7 @@ bool ZipBuilder::write(const QString& path) const
     return zip.getZipError() == ZIP_OK;
 }
 
-QByteArray ZipBuilder::deflate(const QByteArray& data)
+QByteArray RawZipBuilder::deflate(const QByteArray& data)
 {
     z_stream stream{};
     if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -73,7 +73,7 @@ QByteArray ZipBuilder::deflate(const QByteArray& data)
     return out;
 }
 
-quint32 ZipBuilder::crc32(const QByteArray& data)
+quint32 RawZipBuilder::crc32(const QByteArray& data)
 {
     return quint32(::crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
 }

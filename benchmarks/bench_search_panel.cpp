@@ -147,8 +147,8 @@ void bench(const QString& path, const QString& word)
     waitFor([panel] { return !panel->isSearching(); }, 600000);
     const qint64 replayed = clock.nsecsElapsed();
     beat.stop();
-    std::printf("  panel fed in %d steps: done %.1f ms, longest window freeze %.1f ms\n", steps,
-                ms(replayed), ms(longestGap));
+    std::printf("  panel fed in %d steps: done %.1f ms, longest window freeze %.1f ms\n", steps, ms(replayed),
+                ms(longestGap));
     panel->reset();
     context->setDocument(real);
 }

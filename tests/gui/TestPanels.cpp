@@ -395,6 +395,40 @@ private slots:
         QVERIFY(headerField(view)->text().isEmpty());
     }
 
+    void fullScreenSearchHasItsOwnFieldAndEscapeClosesThePanelFirst()
+    {
+        MainView view;
+        TextDocument* doc = openBook(view);
+        QVERIFY(doc);
+        QMetaObject::invokeMethod(&view, "onFullScreen");
+        QCOMPARE(view.windowMode(), int(MainView::FullScreen));
+        // The reading toolbar's search button in full screen.
+        click(view, "buttonSearch_day_big");
+        auto* panel = view.findChild<SearchView*>();
+        QTRY_VERIFY(panel->isVisible());
+        auto* field = panel->findChild<QLineEdit*>("editSearch");
+        QVERIFY(field->isVisible());
+        field->setText("lamplighter");
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY(!panel->isSearching());
+        QVERIFY(panel->model()->rowCount() > 0);
+        QVERIFY(panel->isVisible());
+
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QTRY_VERIFY(!panel->isVisible());
+        QCOMPARE(view.windowMode(), int(MainView::FullScreen));
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QCOMPARE(view.windowMode(), int(MainView::Normal));
+
+        // In a window the header's field serves; the panel's own is hidden.
+        QMetaObject::invokeMethod(&view, "onShowSearchPanel");
+        QTRY_VERIFY(panel->isVisible());
+        QVERIFY(!field->isVisible());
+        // Leaving the book forgets its results.
+        QMetaObject::invokeMethod(&view, "buttonLibrary");
+        QCOMPARE(panel->model()->rowCount(), 0);
+    }
+
     void searchRunsInStepsAndShowsResultsAsTheyCome()
     {
         UserContext context;

@@ -2,9 +2,9 @@
 
 #include <QEvent>
 #include <QFrame>
-#include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
 #include <QSequentialAnimationGroup>
+#include <QVariantAnimation>
 
 namespace {
 const int kDimOpacityMax = 60; // percent
@@ -14,9 +14,7 @@ OverlayController::OverlayController(QWidget* host, QWidget* area) : QObject(hos
 {
     m_dimLayer = new QFrame(host);
     m_dimLayer->setObjectName("backgroundSettingsView");
-    auto* effect = new QGraphicsOpacityEffect(m_dimLayer);
-    effect->setOpacity(0.0);
-    m_dimLayer->setGraphicsEffect(effect);
+    setDimOpacity(0.0);
     m_dimLayer->installEventFilter(this);
     m_dimLayer->hide();
 }
@@ -53,10 +51,12 @@ void OverlayController::show(QWidget* panel)
     panel->raise();
 
     auto* group = new QSequentialAnimationGroup(this);
-    auto* fade = new QPropertyAnimation(m_dimLayer->graphicsEffect(), "opacity", group);
+    auto* fade = new QVariantAnimation(group);
     fade->setDuration(100);
     fade->setStartValue(0.0);
     fade->setEndValue(kDimOpacityMax / 100.0);
+    connect(fade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setDimOpacity(value.toReal()); });
     auto* slide = new QPropertyAnimation(panel, "geometry", group);
     slide->setDuration(300);
     slide->setStartValue(start);
@@ -65,10 +65,9 @@ void OverlayController::show(QWidget* panel)
     group->addAnimation(fade);
     group->addAnimation(slide);
     QPointer<QWidget> guard(panel);
-    connect(group, &QAbstractAnimation::finished, panel, [this, guard] {
+    connect(group, &QAbstractAnimation::finished, panel, [guard] {
         if (guard)
             guard->setFocus();
-        fitDimLayer();
     });
     m_animation = group;
     group->start(QAbstractAnimation::DeleteWhenStopped);
@@ -82,7 +81,6 @@ void OverlayController::hide(QWidget* panel)
         m_animation->stop();
     if (m_active == panel)
         m_active = nullptr;
-    fitDimLayer();
 
     const QRect target = panelRect(panel);
     auto* group = new QSequentialAnimationGroup(this);
@@ -96,10 +94,12 @@ void OverlayController::hide(QWidget* panel)
         if (guard)
             guard->hide();
     });
-    auto* fade = new QPropertyAnimation(m_dimLayer->graphicsEffect(), "opacity", group);
+    auto* fade = new QVariantAnimation(group);
     fade->setDuration(100);
     fade->setStartValue(kDimOpacityMax / 100.0);
     fade->setEndValue(0.0);
+    connect(fade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setDimOpacity(value.toReal()); });
     connect(fade, &QAbstractAnimation::finished, m_dimLayer, [this] {
         if (!m_active)
             m_dimLayer->hide();
@@ -115,20 +115,17 @@ void OverlayController::relayout()
     if (m_active && !(m_animation && m_animation->state() == QAbstractAnimation::Running))
         m_active->setGeometry(panelRect(m_active));
     if (m_dimLayer->isVisible())
-        fitDimLayer();
+        m_dimLayer->setGeometry(areaRect());
 }
 
-void OverlayController::fitDimLayer()
+void OverlayController::setDimOpacity(qreal opacity)
 {
-    // A widget with a graphics effect repaints its whole rectangle over the
-    // siblings above it when any of them repaints part of itself: the dimming
-    // layer would darken patches of the panel. Once a panel is in place the
-    // layer covers only what the panel leaves uncovered.
-    QRect area = areaRect();
-    const bool sliding = m_animation && m_animation->state() == QAbstractAnimation::Running;
-    if (m_active && !sliding)
-        area.setRight(qMax(area.left(), m_active->geometry().left() - 1));
-    m_dimLayer->setGeometry(area);
+    // A translucent colour rather than a graphics effect: a widget with an
+    // effect repaints its whole rectangle over the panel above it whenever
+    // part of the panel repaints, darkening patches of it.
+    m_dimLayer->setStyleSheet(
+        QStringLiteral("QFrame#backgroundSettingsView { background: rgba(0, 0, 0, %1); }")
+            .arg(qRound(qBound(0.0, opacity, 1.0) * 255)));
 }
 
 bool OverlayController::eventFilter(QObject* watched, QEvent* event)

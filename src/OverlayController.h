@@ -41,7 +41,7 @@ protected:
 
 private:
     QRect areaRect() const;
-    void fitDimLayer();
+    void setDimOpacity(qreal opacity);
 
     QWidget* m_host = nullptr;
     QWidget* m_area = nullptr;

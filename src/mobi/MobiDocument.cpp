@@ -1,0 +1,169 @@
+#include "mobi/MobiDocument.h"
+
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QUrl>
+
+#include <algorithm>
+#include <functional>
+
+Q_DECLARE_LOGGING_CATEGORY(lcMobi)
+
+namespace mobi {
+
+namespace {
+constexpr int kMaxImageSide = 350;
+} // namespace
+
+MobiDocument::MobiDocument(const QString& path, QObject* parent) : TextDocument(parent), m_path(path)
+{
+    m_opened = m_reader.open(path);
+}
+
+void MobiDocument::load()
+{
+    QElapsedTimer timer;
+    timer.start();
+    LoadStats stats;
+    m_html.clear();
+    m_images.clear();
+    if (m_opened) {
+        const MobiContent content = m_reader.content();
+        stats.parseMs = timer.restart();
+        m_converter.convert(content);
+        m_html = m_converter.html();
+    }
+    switch (m_opened ? m_reader.error() : MobiReader::CannotRead) {
+    case MobiReader::NoError:
+        setErrorString(QString());
+        break;
+    case MobiReader::Protected:
+        setErrorString(tr("This book is protected and cannot be opened."));
+        break;
+    case MobiReader::NotMobi:
+        setErrorString(tr("This file is not a Mobipocket book, or it is damaged."));
+        break;
+    case MobiReader::NoText:
+        setErrorString(tr("The text of this book is damaged and cannot be shown."));
+        break;
+    case MobiReader::CannotRead:
+        setErrorString(tr("The file cannot be read."));
+        break;
+    }
+    if (!errorString().isEmpty())
+        qCWarning(lcMobi) << "MobiDocument::load" << m_path << m_reader.errorString();
+    build();
+    stats.convertMs = timer.elapsed();
+    setLoadStats(stats);
+}
+
+void MobiDocument::rebuild()
+{
+    if (m_html.isEmpty()) {
+        load();
+        return;
+    }
+    build();
+}
+
+void MobiDocument::build()
+{
+    clear();
+    tocPoints.clear();
+    if (m_html.isEmpty())
+        return;
+    setHtml(m_html);
+    contentReplaced();
+    tocPoints = tocFrom(m_converter.toc());
+}
+
+QList<TocPoint> MobiDocument::tocFrom(const QList<MobiConverter::TocItem>& items) const
+{
+    QList<TocPoint> points;
+    for (const MobiConverter::TocItem& item : items) {
+        TocPoint point;
+        point.title = item.title;
+        point.position = positionOfAnchor(item.anchor);
+        point.children = tocFrom(item.children);
+        points << point;
+    }
+    return points;
+}
+
+QList<TocPoint> MobiDocument::toc() const
+{
+    QList<TocPoint> points = TextDocument::toc();
+    std::stable_sort(points.begin(), points.end(), [](const TocPoint& a, const TocPoint& b) {
+        return a.page != b.page ? a.page < b.page : a.position < b.position;
+    });
+    return points;
+}
+
+QString MobiDocument::chapterTitle(int position) const
+{
+    QList<const TocPoint*> flat;
+    const std::function<void(const QList<TocPoint>&)> collect = [&](const QList<TocPoint>& points) {
+        for (const TocPoint& p : points) {
+            flat << &p;
+            collect(p.children);
+        }
+    };
+    collect(tocPoints);
+    if (flat.isEmpty())
+        return QString();
+    std::stable_sort(flat.begin(), flat.end(),
+                     [](const TocPoint* a, const TocPoint* b) { return a->position < b->position; });
+    const TocPoint* found = flat.first();
+    for (const TocPoint* p : qAsConst(flat)) {
+        if (p->position > position)
+            break;
+        found = p;
+    }
+    return found->title;
+}
+
+int MobiDocument::imageNumber(const QString& name)
+{
+    QString number = name;
+    if (number.startsWith(QLatin1String("pdbrec:")))
+        number = QUrl(name).path();
+    if (number.startsWith(QLatin1Char('/')))
+        number.remove(0, 1);
+    bool ok = false;
+    const int n = number.toInt(&ok, 10);
+    return ok ? n : -1;
+}
+
+QImage MobiDocument::shownImage(int number) const
+{
+    if (number < 1 || number > m_reader.imageCount())
+        return QImage();
+    const auto cached = m_images.constFind(number);
+    if (cached != m_images.constEnd())
+        return *cached;
+    QImage image = m_reader.image(number);
+    if (image.width() > kMaxImageSide || image.height() > kMaxImageSide)
+        image = image.scaled(kMaxImageSide, kMaxImageSide, Qt::KeepAspectRatio, Qt::FastTransformation);
+    m_images.insert(number, image);
+    return image;
+}
+
+QSize MobiDocument::imageSize(const QString& name) const
+{
+    const QImage image = shownImage(imageNumber(name));
+    return image.isNull() ? QSize(-1, -1) : image.size();
+}
+
+QVariant MobiDocument::loadResource(int type, const QUrl& name)
+{
+    // Never the base class: it would read files named by the book.
+    if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("pdbrec"))
+        return QVariant();
+    const QImage image = shownImage(imageNumber(name.path()));
+    if (image.isNull())
+        return QVariant();
+    addResource(type, name, image);
+    return image;
+}
+
+} // namespace mobi

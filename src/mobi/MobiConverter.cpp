@@ -88,16 +88,6 @@ template <typename Text> QPair<int, int> bodyRange(const Text& text)
 
 } // namespace
 
-QString MobiConverter::pageBreak()
-{
-    return QStringLiteral("<p style=\"page-break-after:always\"></p>");
-}
-
-QString MobiConverter::html() const
-{
-    return m_chapters.join(pageBreak());
-}
-
 QString MobiConverter::plainText(const QString& html)
 {
     static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
@@ -203,7 +193,7 @@ void MobiConverter::convertPlainText(const MobiContent& content)
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         if (line.trimmed().isEmpty())
             continue;
-        html += QStringLiteral("<p>") + line.toHtmlEscaped() + QStringLiteral("</p>\n");
+        html += QStringLiteral("<p>") + line.toHtmlEscaped() + QStringLiteral("</p>");
     }
     addChapters({html});
 }

@@ -20,10 +20,8 @@ namespace mobi {
 /// - Images: recindex and kindle:embed references become "pdbrec:/N", the
 ///   image number as the book counts them (MobiReader::image()).
 /// - Page breaks (<mbp:pagebreak/>) and, in KF8 books, the boundaries of the
-///   book's files split the text into chapters; html() joins them with a
-///   paragraph that breaks the page. Positions in the joined text are the
-///   character positions of the chapters laid end to end, so each chapter can
-///   also be laid out on its own.
+///   book's files split the text into chapters; each chapter starts a new
+///   page (MobiDocument joins them).
 /// - Table of contents: the book's own (NCX) when it has one; otherwise its
 ///   headings h1 to h4, each given an anchor at its start.
 ///
@@ -41,15 +39,11 @@ public:
     /// Replaces everything converted before.
     void convert(const MobiContent& content);
 
-    /// One HTML text per chapter, in reading order; empty chapters are
-    /// merged into the next one.
+    /// One HTML text per chapter, in reading order; chapters without
+    /// anything to show are merged into the next one.
     const QStringList& chapters() const { return m_chapters; }
-    /// The chapters joined with pageBreak() between them.
-    QString html() const;
     const QList<TocItem>& toc() const { return m_toc; }
 
-    /// The paragraph that starts a new page between chapters.
-    static QString pageBreak();
     /// Inserts <a name="N"></a> at each byte position in `targets` (N is
     /// the position plus `base`). Positions inside a tag move to the start of
     /// that tag; with `utf8`, positions inside a character move to its start.

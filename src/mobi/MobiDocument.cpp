@@ -2,6 +2,9 @@
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QUrl>
 
 #include <algorithm>
@@ -25,15 +28,14 @@ void MobiDocument::load()
     QElapsedTimer timer;
     timer.start();
     LoadStats stats;
-    m_html.clear();
     m_images.clear();
+    m_converter = MobiConverter();
     if (m_opened) {
         const MobiContent content = m_reader.content();
         stats.parseMs = timer.restart();
         m_converter.convert(content);
-        m_html = m_converter.html();
     }
-    switch (m_opened ? m_reader.error() : MobiReader::CannotRead) {
+    switch (m_reader.error()) {
     case MobiReader::NoError:
         setErrorString(QString());
         break;
@@ -59,7 +61,7 @@ void MobiDocument::load()
 
 void MobiDocument::rebuild()
 {
-    if (m_html.isEmpty()) {
+    if (m_converter.chapters().isEmpty()) {
         load();
         return;
     }
@@ -70,9 +72,36 @@ void MobiDocument::build()
 {
     clear();
     tocPoints.clear();
-    if (m_html.isEmpty())
+    const QStringList& chapters = m_converter.chapters();
+    if (chapters.isEmpty())
         return;
-    setHtml(m_html);
+    // Each chapter is parsed on its own and appended, so that its text is
+    // exactly what a layout of that chapter alone holds: the HTML importer
+    // treats the end of a text differently from the same markup followed by
+    // more (empty last paragraphs, rules), and positions must not depend on
+    // whether a chapter is laid out alone or in the whole book.
+    const bool undo = isUndoRedoEnabled();
+    setUndoRedoEnabled(false);
+    QTextCursor cursor(this);
+    for (int i = 0; i < chapters.size(); ++i) {
+        QTextDocument part;
+        part.setDefaultStyleSheet(defaultStyleSheet());
+        part.setDefaultFont(defaultFont());
+        part.setHtml(chapters.at(i));
+        if (i > 0)
+            cursor.insertBlock();
+        const int start = cursor.position();
+        cursor.insertFragment(QTextDocumentFragment(&part));
+        // The fragment's first block takes the format of the block it lands
+        // in: give it back its own, and start the chapter on a new page.
+        QTextBlockFormat format = part.begin().blockFormat();
+        if (i > 0)
+            format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor first(findBlock(start));
+        first.setBlockFormat(format);
+        first.setBlockCharFormat(part.begin().charFormat());
+    }
+    setUndoRedoEnabled(undo);
     contentReplaced();
     tocPoints = tocFrom(m_converter.toc());
 }

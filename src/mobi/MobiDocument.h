@@ -13,11 +13,17 @@ namespace mobi {
 /// document.
 ///
 /// The constructor opens the file through MobiReader (headers only); load()
-/// decodes the text, converts it (MobiConverter) and sets it as HTML, and
-/// builds the table of contents. The converted HTML and its chapters are
-/// kept, so rebuild() (after a style change) does not decode again. A book
-/// that cannot be opened stays empty (page count 0) and errorString() says
-/// why; a protected book says "This book is protected and cannot be opened."
+/// decodes the text, converts it (MobiConverter) into HTML chapters, builds
+/// the rich text from them and the table of contents. The chapters are kept,
+/// so rebuild() (after a style change) does not decode again. A book that
+/// cannot be opened stays empty (page count 0) and errorString() says why; a
+/// protected book says "This book is protected and cannot be opened."
+///
+/// The rich text is the chapters joined, each starting on a new page. Every
+/// chapter is parsed on its own, so a chapter holds the same characters
+/// whether it is laid out alone or in the whole book: the first position of
+/// chapter n is the sum of the character counts of chapters 0 to n - 1 (each
+/// set alone with setHtml() and the same default style sheet).
 ///
 /// Images are handed to the rich-text engine by loadResource() from
 /// "pdbrec:/N" names (image N of the book), scaled to fit 350 × 350 pixels.
@@ -44,8 +50,7 @@ public:
     QString path() const { return m_path; }
     const MobiReader& reader() const { return m_reader; }
     /// The converted text, one HTML text per chapter (split at the page
-    /// breaks); their concatenation with MobiConverter::pageBreak() is the
-    /// document's text. Empty before load().
+    /// breaks and, in KF8 books, at the book's files). Empty before load().
     QStringList chapters() const { return m_converter.chapters(); }
 
 protected:
@@ -64,7 +69,6 @@ private:
     MobiReader m_reader;
     bool m_opened = false;
     MobiConverter m_converter;
-    QString m_html;
     mutable QHash<int, QImage> m_images;
 };
 

@@ -94,8 +94,7 @@ QString MobiConverter::plainText(const QString& html)
     static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-zA-Z]+);"));
     static const QHash<QString, QString> named = {{"amp", "&"},   {"lt", "<"},   {"gt", ">"},
                                                   {"quot", "\""}, {"apos", "'"}, {"nbsp", " "}};
-    QString text = html;
-    text.remove(tags);
+    QString text = replaceAll(html, tags, [](const QRegularExpressionMatch&) { return QString(); });
     text = replaceAll(text, entity, [](const QRegularExpressionMatch& m) {
         const QString name = m.captured(1);
         if (name.startsWith(QLatin1Char('#'))) {
@@ -318,13 +317,33 @@ QStringList MobiConverter::cleanUp(const QString& html, const MobiContent& conte
     return text.split(kBreakMarker);
 }
 
-void MobiConverter::addChapters(const QStringList& pieces)
+// Whether `html` shows anything: text outside tags (a non-breaking space
+// counts as none), an image, a rule or a table. Stops at the first sign.
+static bool showsSomething(const QString& html)
 {
     static const QRegularExpression visible(QStringLiteral("<(img|hr|table)\\b"), kCaseless);
+    bool inTag = false;
+    for (int i = 0; i < html.size(); ++i) {
+        const QChar c = html.at(i);
+        if (inTag) {
+            inTag = c != QLatin1Char('>');
+        } else if (c == QLatin1Char('<')) {
+            inTag = true;
+        } else if (c == QLatin1Char('&') && html.midRef(i, 6) == QLatin1String("&nbsp;")) {
+            i += 5;
+        } else if (!c.isSpace()) {
+            return true;
+        }
+    }
+    return html.contains(visible);
+}
+
+void MobiConverter::addChapters(const QStringList& pieces)
+{
     for (const QString& piece : pieces) {
         // A chapter with nothing to show would be an empty page of its own
         // once laid out alone; its markup (anchors) goes to the next one.
-        if (plainText(piece).isEmpty() && !piece.contains(visible)) {
+        if (!showsSomething(piece)) {
             m_pendingEmpty += piece;
             continue;
         }

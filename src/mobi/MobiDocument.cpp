@@ -70,11 +70,12 @@ void MobiDocument::rebuild()
 
 void MobiDocument::build()
 {
-    clear();
     tocPoints.clear();
     const QStringList& chapters = m_converter.chapters();
-    if (chapters.isEmpty())
+    if (chapters.isEmpty()) {
+        clear();
         return;
+    }
     // Each chapter is parsed on its own and appended, so that its text is
     // exactly what a layout of that chapter alone holds: the HTML importer
     // treats the end of a text differently from the same markup followed by
@@ -83,6 +84,11 @@ void MobiDocument::build()
     const bool undo = isUndoRedoEnabled();
     setUndoRedoEnabled(false);
     QTextCursor cursor(this);
+    // One edit block that starts by emptying the document: the layout hears
+    // of one whole new text and lays it out lazily, as after setHtml(),
+    // instead of laying out the growing text once per chapter.
+    cursor.beginEditBlock();
+    clear();
     for (int i = 0; i < chapters.size(); ++i) {
         QTextDocument part;
         part.setDefaultStyleSheet(defaultStyleSheet());
@@ -101,6 +107,7 @@ void MobiDocument::build()
         first.setBlockFormat(format);
         first.setBlockCharFormat(part.begin().charFormat());
     }
+    cursor.endEditBlock();
     setUndoRedoEnabled(undo);
     contentReplaced();
     tocPoints = tocFrom(m_converter.toc());

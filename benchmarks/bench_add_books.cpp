@@ -114,9 +114,10 @@ int main(int argc, char** argv)
     }
     if (read > 0) {
         const double spent = ms(timer);
-        std::printf("mobi reader: %.1f ms per book (%d books): headers and metadata %.2f ms, cover decoded %.1f "
-                    "ms, cover written as PNG %.1f ms\n",
-                    spent / read, read, headers / read, decoding / read, (spent - headers - decoding) / read);
+        std::printf(
+            "mobi reader: %.1f ms per book (%d books): headers and metadata %.2f ms, cover decoded %.1f "
+            "ms, cover written as PNG %.1f ms\n",
+            spent / read, read, headers / read, decoding / read, (spent - headers - decoding) / read);
     }
     return 0;
 }

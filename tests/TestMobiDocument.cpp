@@ -347,7 +347,8 @@ private slots:
                                    << "This book is protected and cannot be opened.";
         QTest::newRow("not a book") << QByteArray(500, 'x')
                                     << "This file is not a Mobipocket book, or it is damaged.";
-        QTest::newRow("empty file") << QByteArray() << "The file cannot be read.";
+        QTest::newRow("empty file") << QByteArray()
+                                    << "This file is not a Mobipocket book, or it is damaged.";
         QTest::newRow("no text") << MobiBuilder().text(QByteArray()).build()
                                  << "The text of this book is damaged and cannot be shown.";
     }
@@ -365,6 +366,14 @@ private slots:
         QCOMPARE(doc.pageCount(), 0);
         QVERIFY(doc.toc().isEmpty());
         doc.rebuild();
+        QCOMPARE(doc.pageCount(), 0);
+    }
+
+    void missingFile()
+    {
+        MobiDocument doc(m_dir->filePath("gone.mobi"));
+        doc.load();
+        QCOMPARE(doc.errorString(), QString("The file cannot be read."));
         QCOMPARE(doc.pageCount(), 0);
     }
 

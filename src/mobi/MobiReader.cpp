@@ -49,8 +49,11 @@ bool MobiReader::open(const QString& path)
 {
     m_error = NoError;
     m_firstImage = -2;
-    if (!m_pdb.open(path))
-        return fail(CannotRead, QStringLiteral("cannot read %1 as a Palm database").arg(path));
+    if (!m_pdb.open(path)) {
+        if (m_pdb.unreadable())
+            return fail(CannotRead, QStringLiteral("cannot read %1").arg(path));
+        return fail(NotMobi, QStringLiteral("%1 is too short for a Palm database").arg(path));
+    }
     return readRecord0();
 }
 
@@ -59,7 +62,7 @@ bool MobiReader::openData(const QByteArray& data)
     m_error = NoError;
     m_firstImage = -2;
     if (!m_pdb.openData(data))
-        return fail(CannotRead, QStringLiteral("not a Palm database"));
+        return fail(NotMobi, QStringLiteral("too short for a Palm database"));
     return readRecord0();
 }
 

@@ -17,7 +17,8 @@ PdbFile::~PdbFile() = default;
 bool PdbFile::open(const QString& path)
 {
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
+    m_unreadable = !file->open(QIODevice::ReadOnly);
+    if (m_unreadable) {
         qCWarning(lcMobi) << "cannot open" << path << file->errorString();
         m_device.reset();
         return false;
@@ -28,6 +29,7 @@ bool PdbFile::open(const QString& path)
 
 bool PdbFile::openData(const QByteArray& data)
 {
+    m_unreadable = false;
     auto buffer = std::make_unique<QBuffer>();
     buffer->setData(data);
     buffer->open(QIODevice::ReadOnly);

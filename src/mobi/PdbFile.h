@@ -38,6 +38,9 @@ public:
     /// The same over bytes in memory (tests, builders).
     bool openData(const QByteArray& data);
     bool isOpen() const { return m_device != nullptr; }
+    /// After a failed open(): true when the file itself could not be read
+    /// (missing, no permission), false when it is too short to be a database.
+    bool unreadable() const { return m_unreadable; }
 
     /// The database name (zero bytes cut off), type and creator ("BOOK",
     /// "MOBI"; "TEXt", "REAd" for a plain PalmDOC book).
@@ -66,6 +69,7 @@ private:
 
     std::unique_ptr<QIODevice> m_device;
     qint64 m_size = 0;
+    bool m_unreadable = false;
     QByteArray m_name;
     QByteArray m_type;
     QByteArray m_creator;

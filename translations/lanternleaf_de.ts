@@ -519,10 +519,6 @@ delete to trash</extracomment>
         <translation>Buch zur Bibliothek hinzufügen</translation>
     </message>
     <message>
-        <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
-    </message>
-    <message>
         <source>Unable to add document</source>
         <translation>Dokument kann nicht hinzugefügt werden</translation>
     </message>
@@ -537,6 +533,10 @@ delete to trash</extracomment>
     <message>
         <source>Not available in this version.</source>
         <translation>In dieser Version nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
+        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
 </context>
 <context>
@@ -850,6 +850,25 @@ delete to trash</extracomment>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Abschnitt</translation>
+    </message>
+</context>
+<context>
+    <name>mobi::MobiDocument</name>
+    <message>
+        <source>This book is protected and cannot be opened.</source>
+        <translation>Dieses Buch ist geschützt und kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>This file is not a Mobipocket book, or it is damaged.</source>
+        <translation>Diese Datei ist kein Mobipocket-Buch oder sie ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The text of this book is damaged and cannot be shown.</source>
+        <translation>Der Text dieses Buches ist beschädigt und kann nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #include "AddBooksWorker.h"
 
 #include "BookFormat.h"
+#include "epub/EpubParser.h"
 #include "fb2/FbParser.h"
 
 #include "BookProvider.h"
@@ -209,6 +210,9 @@ bool AddBooksWorker::readMetadata(BookDto& book)
             book.title = baseName;
         return true;
     case 0:
+        if (!readEpub(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
     case 1:
     case 3:
     case 5:
@@ -235,5 +239,21 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     book.author = fb.authors();
     book.metadata = fb.metadata();
     book.cover = saveCover(path, fb.cover());
+    return true;
+}
+
+bool AddBooksWorker::readEpub(const QString& path, BookDto& book)
+{
+    // Metadata only: the package and the cover are read, the chapters never.
+    epub::EpubParser parser;
+    epub::Book epub;
+    if (!parser.parse(path, epub, true)) {
+        qCWarning(lcAddBooks) << "cannot read the EPUB package of" << path << parser.errorString();
+        return false;
+    }
+    book.title = epub.title();
+    book.author = epub.authors();
+    book.metadata = epub.metadataCodes();
+    book.cover = saveCover(path, epub.coverImage);
     return true;
 }

@@ -70,6 +70,7 @@ private:
     /// when the format is not one the library adds.
     bool readMetadata(BookDto& book);
     bool readFb2(const QString& path, BookDto& book);
+    bool readEpub(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;

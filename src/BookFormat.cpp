@@ -1,6 +1,7 @@
 #include "BookFormat.h"
 
 #include "TextDocument.h"
+#include "epub/EpubDocument.h"
 #include "fb2/FbDocument.h"
 
 #include <QFileInfo>
@@ -90,9 +91,10 @@ Viewer viewerFor(int code)
 TextDocument* createTextDocument(const QString& path)
 {
     using Factory = std::function<TextDocument*(const QString&)>;
-    // One line per reflowable back-end. EPUB and MOBI/PRC fall through to the
-    // plain document until their back-ends are added here.
+    // One line per reflowable back-end. MOBI/PRC fall through to the plain
+    // document until its back-end is added here.
     static const QList<QPair<int, Factory>> factories = {
+        {BookFormat::Epub, [](const QString& p) { return new epub::EpubDocument(p); }},
         {BookFormat::Fb2, [](const QString& p) { return new fb2::FbDocument(p); }},
     };
 

@@ -481,7 +481,11 @@ private slots:
         QTest::newRow("at-rules")
             << "@import url(x.css); @font-face { src: url(a.ttf) } "
                "@media screen { p { color: red; margin: 0 } } /* c { } */ em { font-weight: bold }"
-            << "@media screen {\np { margin: 0 }\n}\nem { font-weight: bold }\n";
+               "@media print { p { margin: 1em } } @media all and (orientation:portrait) { }"
+            << "p { margin: 0 }\nem { font-weight: bold }\n";
+        QTest::newRow("pseudo selectors")
+            << "header + p:first-line, p + p { text-indent: 1em } a:hover { x: y }"
+            << "p + p { text-indent: 1em }\n";
         QTest::newRow("empty rules vanish") << "body { line-height: 1.2; color: black }"
                                             << "";
         QTest::newRow("body rules go to the chapter, without margins")

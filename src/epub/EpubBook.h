@@ -72,8 +72,6 @@ struct Book
     /// The book file and the package file's archive path.
     QString path;
     QString packagePath;
-    /// The book's cache folder (where only the cover is ever written).
-    QString folder;
 
     /// The manifest item with `id` among the content documents, images and
     /// style sheets; null-id item when there is none.

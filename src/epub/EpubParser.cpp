@@ -3,7 +3,6 @@
 #include "ArchiveReader.h"
 #include "Limits.h"
 #include "Logger.h"
-#include "Paths.h"
 #include "SafeImage.h"
 
 #include <QLoggingCategory>
@@ -372,7 +371,6 @@ bool EpubParser::parse(const QString& path, Book& result, bool metadataOnly)
     m_namesByLowerCase.clear();
     result = Book();
     result.path = path;
-    result.folder = Paths::bookCacheFolder(path);
 
     m_reader.reset(createArchiveReader(path));
     m_names = m_reader->fileList(path);
@@ -390,7 +388,6 @@ bool EpubParser::parse(const QString& path, Book& result, bool metadataOnly)
     }
     Book book;
     book.path = path;
-    book.folder = result.folder;
     book.packagePath = packagePath;
     if (!readPackage(packagePath, book)) {
         if (metadataOnly)

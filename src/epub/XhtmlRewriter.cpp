@@ -520,12 +520,22 @@ QString XhtmlRewriter::filterCss(const QString& css, const QString& scope)
         }
         const QString inner = text.mid(brace + 1, end - brace - 2);
         if (head.startsWith(QLatin1String("@media"), Qt::CaseInsensitive)) {
-            out += head + QStringLiteral(" {\n") + filterCss(inner, scope) + QStringLiteral("}\n");
+            // Only plain media types can be answered here; the rules for the
+            // screen are kept as they are. (Queries the rich-text engine
+            // cannot evaluate also slow its style matching down.)
+            const QString query = head.mid(6).toLower();
+            static const QRegularExpression screen(QStringLiteral("\\b(all|screen)\\b"));
+            if (!query.contains(QLatin1Char('(')) && screen.match(query).hasMatch())
+                out += filterCss(inner, scope);
         } else if (!head.startsWith(QLatin1Char('@')) && !head.isEmpty()) {
             // Body rules and the others keep different declarations.
             QStringList bodySelectors;
             QStringList otherSelectors;
             for (const QString& selector : head.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                // Pseudo-classes and pseudo-elements (":first-line") never
+                // match in rich text, and they make every match slower.
+                if (selector.contains(QLatin1Char(':')))
+                    continue;
                 bool body = false;
                 const QString scoped = scopedSelector(selector, scope, body);
                 if (!scoped.isEmpty())

@@ -51,8 +51,10 @@ public:
 
     /// A book style sheet without what the reading profile decides (colours,
     /// backgrounds, font families, absolute font sizes, line heights; the
-    /// margins and padding of the body) and without @font-face, @import and
-    /// other at-rules the engine cannot use.
+    /// margins and padding of the body) and without what the engine cannot
+    /// use: @font-face, @import and other at-rules, media queries other than
+    /// plain "all" or "screen" (whose rules are kept), selectors with
+    /// pseudo-classes or pseudo-elements.
     ///
     /// The joined book has one body, so rules for "body" (and "html") are
     /// given to the element every chapter is wrapped in: the class

@@ -85,9 +85,13 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
     m_prefixes.clear();
 
     // Anchors first: a chapter may link to any later one.
+    QHash<QString, ManifestItem> documents;
+    for (const ManifestItem& item : qAsConst(m_book.contentDocuments))
+        if (!documents.contains(item.id))
+            documents.insert(item.id, item);
     QList<ManifestItem> items;
     for (const QString& idref : qAsConst(m_book.spine)) {
-        const ManifestItem item = m_book.item(idref);
+        const ManifestItem item = documents.value(idref);
         // Image pages and anything else that is not text are skipped.
         if (item.id.isEmpty() || !m_book.texts.contains(item.href))
             continue;

@@ -632,12 +632,12 @@ void EpubParser::readContents(Book& book)
     QHash<QString, QByteArray> data;
     m_reader->readEntries(m_path, wanted, data);
 
+    QSet<QString> contentPaths;
+    for (const ManifestItem& item : qAsConst(book.contentDocuments))
+        contentPaths.insert(item.href);
     for (auto it = data.constBegin(); it != data.constEnd(); ++it) {
         const QString path = pathOfEntry.value(it.key());
-        bool content = false;
-        for (const ManifestItem& item : qAsConst(book.contentDocuments))
-            content = content || item.href == path;
-        if (content) {
+        if (contentPaths.contains(path)) {
             if (it.value().size() > Limits::maxXmlFileSize)
                 logWarning(QStringLiteral("Refused oversized file in epub:%1").arg(path));
             else

@@ -203,6 +203,33 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>ExportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Kein Fehler</translation>
+    </message>
+    <message>
+        <source>Library is empty</source>
+        <translation>Die Bibliothek ist leer</translation>
+    </message>
+    <message>
+        <source>Compress file error</source>
+        <translation>Fehler beim Schreiben des Archivs</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Prepare export...</source>
+        <translation>Export wird vorbereitet …</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being exported. %3</source>
+        <translation>%1 von %2 wird exportiert. %3</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -221,11 +248,34 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
-    <name>LibraryView</name>
+    <name>ImportWorker</name>
     <message>
-        <source>Not available in this version</source>
-        <translation>In dieser Version nicht verfügbar</translation>
+        <source>No error</source>
+        <translation>Kein Fehler</translation>
     </message>
+    <message>
+        <source>Container corrupted</source>
+        <translation>Das Archiv ist beschädigt</translation>
+    </message>
+    <message>
+        <source>Import file error</source>
+        <translation>Fehler beim Schreiben der Buchdateien</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Prepare import...</source>
+        <translation>Import wird vorbereitet …</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being imported. %3</source>
+        <translation>%1 von %2 wird importiert. %3</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryView</name>
     <message>
         <source>Import</source>
         <translation>Importieren</translation>
@@ -371,6 +421,26 @@ delete to trash</extracomment>
     <message>
         <source>%1 file(s) were successfully imported into the Library</source>
         <translation>%1 Datei(en) erfolgreich in die Bibliothek importiert</translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation>Archiv</translation>
+    </message>
+    <message>
+        <source>Export file</source>
+        <translation>Bibliothek exportieren</translation>
+    </message>
+    <message>
+        <source>Import file</source>
+        <translation>Bibliothek importieren</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Export fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Import failed</source>
+        <translation>Import fehlgeschlagen</translation>
     </message>
 </context>
 <context>

@@ -203,6 +203,33 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>ExportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Нет ошибок</translation>
+    </message>
+    <message>
+        <source>Library is empty</source>
+        <translation>Библиотека пуста</translation>
+    </message>
+    <message>
+        <source>Compress file error</source>
+        <translation>Ошибка записи архива</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>Prepare export...</source>
+        <translation>Подготовка к экспорту…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being exported. %3</source>
+        <translation>Экспортируется %1 из %2. %3</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -221,11 +248,34 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
-    <name>LibraryView</name>
+    <name>ImportWorker</name>
     <message>
-        <source>Not available in this version</source>
-        <translation>Недоступно в этой версии</translation>
+        <source>No error</source>
+        <translation>Нет ошибок</translation>
     </message>
+    <message>
+        <source>Container corrupted</source>
+        <translation>Архив повреждён</translation>
+    </message>
+    <message>
+        <source>Import file error</source>
+        <translation>Ошибка записи файлов книг</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>Prepare import...</source>
+        <translation>Подготовка к импорту…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being imported. %3</source>
+        <translation>Импортируется %1 из %2. %3</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryView</name>
     <message>
         <source>Import</source>
         <translation>Импорт</translation>
@@ -371,6 +421,26 @@ delete to trash</extracomment>
     <message>
         <source>%1 file(s) were successfully imported into the Library</source>
         <translation>Файлов успешно импортировано в библиотеку: %1</translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation>Архив</translation>
+    </message>
+    <message>
+        <source>Export file</source>
+        <translation>Экспорт библиотеки</translation>
+    </message>
+    <message>
+        <source>Import file</source>
+        <translation>Импорт библиотеки</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Не удалось выполнить экспорт</translation>
+    </message>
+    <message>
+        <source>Import failed</source>
+        <translation>Не удалось выполнить импорт</translation>
     </message>
 </context>
 <context>

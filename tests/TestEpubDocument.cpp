@@ -469,6 +469,44 @@ private slots:
         QVERIFY(text.contains("x < y"));
     }
 
+    void rewriterSurvivesBrokenMarkup_data()
+    {
+        QTest::addColumn<QString>("xhtml");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cut tag") << "<body><p>One</p><p"
+                                 << "<p>One</p>&lt;p";
+        QTest::newRow("cut attribute") << "<body><a href='x"
+                                       << "&lt;a href='x";
+        QTest::newRow("lone angle") << "<body>a < b <3"
+                                    << "a &lt; b &lt;3";
+        QTest::newRow("cut comment") << "<body>x<!-- y"
+                                     << "x";
+        QTest::newRow("cut CDATA") << "<body>x<![CDATA["
+                                   << "x";
+        QTest::newRow("CDATA") << "<body><![CDATA[a<b]]></body>"
+                               << "a&lt;b";
+        QTest::newRow("cut doctype") << "<!DOCTYPE x [ <!ENTITY a 'b'>"
+                                     << "";
+        QTest::newRow("cut svg") << "<body><svg><image xlink:href='i.png'"
+                                 << "";
+        QTest::newRow("script and style") << "<body><script>alert(1)</script><style>p{}</style>t</body>"
+                                          << "t";
+        QTest::newRow("self-closed anchor") << "<body><a id='n'/>text</body>"
+                                            << "<a id=\"p-n\"></a>text";
+        QTest::newRow("second body") << "<body>a</body><body>b</body>"
+                                     << "ab";
+        QTest::newRow("no body") << "<html><head><title>T</title></head><p>p</p></html>"
+                                 << "<p>p</p>";
+    }
+    void rewriterSurvivesBrokenMarkup()
+    {
+        QFETCH(QString, xhtml);
+        QFETCH(QString, expected);
+        const auto chapter = epub::XhtmlRewriter::rewrite(
+            xhtml, "OEBPS/a.xhtml", "p-", [](const QString&, const QString&) { return QString(); });
+        QCOMPARE(chapter.html, expected);
+    }
+
     void styleSheetsKeepStructureNotTheProfile_data()
     {
         QTest::addColumn<QString>("css");

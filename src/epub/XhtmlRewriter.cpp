@@ -197,7 +197,7 @@ private:
             const int end = m_text.indexOf(QLatin1String("]]>"), lt + 9);
             const int stop = end < 0 ? to : qMin(to, end);
             if (output)
-                m_chapter.html += m_text.mid(lt + 9, stop - lt - 9).toHtmlEscaped();
+                m_chapter.html += m_text.mid(lt + 9, qMax(0, stop - lt - 9)).toHtmlEscaped();
             return end < 0 ? to : qMin(to, end + 3);
         }
         if (rest.startsWith(QLatin1String("<?"))) {

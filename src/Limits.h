@@ -53,6 +53,11 @@ constexpr qint64 maxXmlFileSize = 512LL * 1024 * 1024;
 /// Nesting of XML elements. The deepest real books nest sections about ten
 /// levels; the recursive conversions would exhaust the stack far deeper.
 constexpr int maxXmlDepth = 256;
+/// Nesting of table-of-contents entries shown as a tree (FB2 sections, EPUB
+/// navigation, PDF outlines). Real books nest a few levels; entries deeper
+/// than this are shown at this level, so a hostile outline cannot exhaust the
+/// stack of the recursive tree building.
+constexpr int maxTocDepth = 64;
 
 /// Length of the text of one book after decompression (MOBI, PalmDOC): the
 /// longest real books are around 20 million characters.

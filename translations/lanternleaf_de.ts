@@ -203,6 +203,17 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
     <name>ExportWorker</name>
     <message>
         <source>No error</source>
@@ -245,6 +256,45 @@ delete to trash</extracomment>
     <message>
         <source>New category</source>
         <translation>Neue Kategorie</translation>
+    </message>
+</context>
+<context>
+    <name>HeaderBar</name>
+    <message>
+        <source>Library</source>
+        <translation>Bibliothek</translation>
+    </message>
+    <message>
+        <source>Add book</source>
+        <translation>Buch hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Nach Titel oder Autor suchen</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>„%1“ weiterlesen</translation>
     </message>
 </context>
 <context>
@@ -453,40 +503,8 @@ delete to trash</extracomment>
 <context>
     <name>MainView</name>
     <message>
-        <source>Library</source>
-        <translation>Bibliothek</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Buch hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Ordner hinzufügen</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Inhaltsverzeichnis</translation>
-    </message>
-    <message>
         <source>Settings</source>
         <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Nach Text oder Seitenzahl suchen</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Nach Titel oder Autor suchen</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>„%1“ weiterlesen</translation>
     </message>
     <message>
         <source>Failed to open file</source>
@@ -519,10 +537,6 @@ delete to trash</extracomment>
     <message>
         <source>Not available in this version.</source>
         <translation>In dieser Version nicht verfügbar.</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Suche</translation>
     </message>
 </context>
 <context>
@@ -618,6 +632,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Suche leeren</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, Seite %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Suche läuft… bisher gefunden: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>Nichts gefunden für „%1“.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Gefunden: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -673,6 +748,66 @@ delete to trash</extracomment>
     <message>
         <source>ERROR: Unable the render the page!</source>
         <translation>FEHLER: Die Seite kann nicht dargestellt werden!</translation>
+    </message>
+</context>
+<context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Lesezeichen</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>Dieses Buch hat kein Inhaltsverzeichnis.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Noch keine Lesezeichen. Mit der Lesezeichen-Schaltfläche der Leseleiste fügen Sie eines hinzu.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Lesezeichen löschen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Möchten Sie dieses Lesezeichen wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
     </message>
 </context>
 <context>

@@ -203,6 +203,17 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+</context>
+<context>
     <name>ExportWorker</name>
     <message>
         <source>No error</source>
@@ -245,6 +256,45 @@ delete to trash</extracomment>
     <message>
         <source>New category</source>
         <translation>Новая категория</translation>
+    </message>
+</context>
+<context>
+    <name>HeaderBar</name>
+    <message>
+        <source>Library</source>
+        <translation>Библиотека</translation>
+    </message>
+    <message>
+        <source>Add book</source>
+        <translation>Добавить книгу</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Добавить папку</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Содержание</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Поиск по тексту или номеру страницы</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Поиск по названию или автору</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>Продолжить чтение «%1»</translation>
     </message>
 </context>
 <context>
@@ -453,40 +503,8 @@ delete to trash</extracomment>
 <context>
     <name>MainView</name>
     <message>
-        <source>Library</source>
-        <translation>Библиотека</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Добавить книгу</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Добавить папку</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Содержание</translation>
-    </message>
-    <message>
         <source>Settings</source>
         <translation>Настройки</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Справка</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Поиск по тексту или номеру страницы</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Поиск по названию или автору</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>Продолжить чтение «%1»</translation>
     </message>
     <message>
         <source>Failed to open file</source>
@@ -519,10 +537,6 @@ delete to trash</extracomment>
     <message>
         <source>Not available in this version.</source>
         <translation>Недоступно в этой версии.</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Поиск</translation>
     </message>
 </context>
 <context>
@@ -618,6 +632,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Очистить поиск</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, страница %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Страница %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Результаты</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>ПЕРЕЙТИ...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Поиск по тексту или номеру страницы</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Идёт поиск… найдено пока: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>По запросу «%1» ничего не найдено.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Найдено: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -673,6 +748,66 @@ delete to trash</extracomment>
     <message>
         <source>ERROR: Unable the render the page!</source>
         <translation>ОШИБКА: не удалось отобразить страницу!</translation>
+    </message>
+</context>
+<context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Оглавление</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Закладки</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>ПЕРЕЙТИ...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>В этой книге нет оглавления.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Закладок пока нет. Добавьте закладку кнопкой на панели чтения.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Удалить закладку</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Вы действительно хотите удалить эту закладку?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
     </message>
 </context>
 <context>

@@ -243,7 +243,7 @@ private slots:
             return;
         }
 
-        const QHash<QString, Recorded> fixture = readFixture(QFINDTESTDATA("fixtures/places.tsv"));
+        const QHash<QString, Recorded> fixture = readFixture(QStringLiteral(PLACES_FIXTURE));
         QVERIFY2(fixture.contains(name), qPrintable(name));
         const Recorded& recorded = fixture.value(name);
         QCOMPARE(characters, recorded.characters);

@@ -156,7 +156,7 @@ QList<int> positionsFor(const TextDocument& doc, int characters)
 
 QString bookText(const TextDocument& doc)
 {
-    return doc.toPlainText();
+    return doc.plainText();
 }
 
 QString textAt(const QString& text, int position)
@@ -249,6 +249,22 @@ private slots:
         QCOMPARE(characters, recorded.characters);
         for (const auto& place : recorded.places)
             QCOMPARE(textAt(text, place.first), place.second);
+
+        // Opened at each place, the reader shows that text on its page.
+        for (const auto& place : recorded.places) {
+            const int position = place.first;
+            doc->setPageByPosition(position);
+            const int page = doc->page();
+            const int start = doc->calcPositionByPage(page);
+            QVERIFY2(start <= position, qPrintable(QStringLiteral("%1 at %2").arg(start).arg(position)));
+            const QString shown = doc->pageText(page);
+            const int offset = position - start;
+            if (offset >= shown.size())
+                continue; // the paragraph end that closes the page
+            const int length = qMin(kTextLength, int(shown.size()) - offset);
+            QCOMPARE(escaped(shown.mid(offset, length)),
+                     place.second.left(escaped(shown.mid(offset, length)).size()));
+        }
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "BookFormat.h"
 #include "fb2/FbParser.h"
+#include "pdf/PdfDocument.h"
 
 #include "BookProvider.h"
 #include "Logger.h"
@@ -208,9 +209,12 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         if (book.title.isEmpty())
             book.title = baseName;
         return true;
+    case 3:
+        book.title = baseName;
+        readPdf(book.full_path, book);
+        return true;
     case 0:
     case 1:
-    case 3:
     case 5:
     case 6:
     case 7:
@@ -235,5 +239,22 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     book.author = fb.authors();
     book.metadata = fb.metadata();
     book.cover = saveCover(path, fb.cover());
+    return true;
+}
+
+bool AddBooksWorker::readPdf(const QString& path, BookDto& book)
+{
+    // No password prompt here: a protected PDF is added under its file name,
+    // without a cover, and asks for its password when it is opened.
+    pdf::PdfDocument document;
+    document.load(path);
+    if (!document.isLoaded())
+        return false;
+    if (const QString title = document.title(); !title.isEmpty())
+        book.title = title;
+    book.author = document.author();
+    book.metadata[2] = document.information(5);
+    book.metadata[5] = document.information(6);
+    book.cover = saveCover(path, document.cover(CoverHeight));
     return true;
 }

@@ -70,6 +70,9 @@ private:
     /// when the format is not one the library adds.
     bool readMetadata(BookDto& book);
     bool readFb2(const QString& path, BookDto& book);
+    /// Title, author, creator, producer and cover of a PDF that opens
+    /// without a password; false when it does not open.
+    bool readPdf(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;

@@ -1,0 +1,84 @@
+#include "AddBooksWorker.h"
+#include "BookProvider.h"
+#include "Paths.h"
+#include "util/PdfBuilder.h"
+#include "util/TestHome.h"
+
+#include <QDir>
+#include <QImage>
+#include <QtTest>
+
+// The PDF and comic cases of adding books: title, author, metadata, cover.
+class TestAddPageBooks : public QObject
+{
+    Q_OBJECT
+private:
+    TestHome m_home;
+
+    BookDto add(const QString& path)
+    {
+        AddBooksWorker worker({QFileInfo(path)});
+        worker.start();
+        [&] { QVERIFY(worker.wait(60000)); }();
+        return BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(path));
+    }
+
+private slots:
+    void initTestCase() { registerWorkerMetaTypes(); }
+
+    void init()
+    {
+        m_home.wipe();
+        QVERIFY(BookProvider::instance()->createConnection());
+        QDir().mkpath(m_home.path() + "/Books");
+    }
+
+    void pdfWithInformation()
+    {
+        const QString path = PdfBuilder()
+                                 .pages(3)
+                                 .info("Title", "Harbour Lights")
+                                 .info("Author", "Ann Teller")
+                                 .info("Creator", "Typesetter")
+                                 .info("Producer", "Printer")
+                                 .write(m_home.path() + "/Books", "harbour_lights.pdf");
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.format, 3);
+        QCOMPARE(book.title, QString("Harbour Lights"));
+        QCOMPARE(book.author, QString("Ann Teller"));
+        QCOMPARE(BookProvider::instance()->getMetaData(book.id, 2), QString("Typesetter"));
+        QCOMPARE(BookProvider::instance()->getMetaData(book.id, 5), QString("Printer"));
+        QCOMPARE(book.cover, QDir::toNativeSeparators(Paths::bookCacheFolder(book.full_path) + "/cover.png"));
+        QCOMPARE(QImage(book.cover).height(), AddBooksWorker::CoverHeight);
+    }
+
+    void pdfWithoutInformationOrProtected_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("cover");
+        QTest::newRow("no information") << PdfBuilder().pages(1).build() << true;
+        QTest::newRow("password") << PdfBuilder().pages(1).info("Title", "Hidden").userPassword("pw").build()
+                                  << false;
+        QTest::newRow("damaged") << QByteArray("%PDF-1.4\nbroken") << false;
+    }
+
+    void pdfWithoutInformationOrProtected()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, cover);
+        const QString path = m_home.path() + "/Books/plain.name.pdf";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.title, QString("plain.name"));
+        QVERIFY(book.author.isEmpty());
+        QCOMPARE(book.cover.isEmpty(), !cover);
+    }
+};
+
+QTEST_MAIN(TestAddPageBooks)
+#include "TestAddPageBooks.moc"

@@ -1,6 +1,7 @@
 #include "AddBooksWorker.h"
 
 #include "BookFormat.h"
+#include "comics/ComicDocument.h"
 #include "fb2/FbParser.h"
 #include "pdf/PdfDocument.h"
 
@@ -213,11 +214,13 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         book.title = baseName;
         readPdf(book.full_path, book);
         return true;
+    case 6:
+    case 7:
+        readComic(book.full_path, book);
+        return true;
     case 0:
     case 1:
     case 5:
-    case 6:
-    case 7:
         book.title = baseName;
         return true;
     default:
@@ -257,4 +260,14 @@ bool AddBooksWorker::readPdf(const QString& path, BookDto& book)
     book.metadata[5] = document.information(6);
     book.cover = saveCover(path, document.cover(CoverHeight));
     return true;
+}
+
+void AddBooksWorker::readComic(const QString& path, BookDto& book)
+{
+    comics::ComicDocument comic;
+    comic.load(path);
+    book.title = comic.title();
+    const QImage cover = comic.cover();
+    if (!cover.isNull())
+        book.cover = saveCover(path, cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation));
 }

@@ -73,6 +73,8 @@ private:
     /// Title, author, creator, producer and cover of a PDF that opens
     /// without a password; false when it does not open.
     bool readPdf(const QString& path, BookDto& book);
+    /// Title (from the file name) and first page as cover of a comic.
+    void readComic(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;

@@ -1,6 +1,7 @@
 #include "BookViewer.h"
 
 #include "ImageDocument.h"
+#include "ImageViewer.h"
 #include "LoaderBox.h"
 #include "MessageView.h"
 #include "PDFViewer.h"
@@ -169,9 +170,9 @@ void BookViewer::openBook(const BookDto& book)
         openTextBook(book);
         break;
     case BookFormat::Viewer::Pdf:
-        openPageBook(book, BookFormat::Viewer::Pdf);
-        break;
     case BookFormat::Viewer::Image:
+        openPageBook(book, BookFormat::viewerFor(book.format));
+        break;
     case BookFormat::Viewer::None:
         // Nothing can show this format: the busy page stays, and the
         // previous viewer with it.
@@ -226,7 +227,8 @@ void BookViewer::openPageBook(const BookDto& book, BookFormat::Viewer kind)
     setToolBarFor(kind);
 
     m_context->setDocument(nullptr);
-    PageView* viewer = new PDFViewer(book, m_background);
+    PageView* viewer = pdf ? static_cast<PageView*>(new PDFViewer(book, m_background))
+                           : static_cast<PageView*>(new ImageViewer(book, m_background));
     viewer->setGeometry(m_loader->geometry());
     viewer->hide();
     replaceViewer(viewer);

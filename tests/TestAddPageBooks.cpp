@@ -1,6 +1,7 @@
 #include "AddBooksWorker.h"
 #include "BookProvider.h"
 #include "Paths.h"
+#include "util/ComicFixtures.h"
 #include "util/PdfBuilder.h"
 #include "util/TestHome.h"
 
@@ -77,6 +78,50 @@ private slots:
         QCOMPARE(book.title, QString("plain.name"));
         QVERIFY(book.author.isEmpty());
         QCOMPARE(book.cover.isEmpty(), !cover);
+    }
+
+    void comics_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("cover");
+        QTest::newRow("cbz") << "My_Comic_01.cbz"
+                             << "My Comic 01" << true;
+        QTest::newRow("cbr") << "vol.2.cbr"
+                             << "vol" << true;
+        QTest::newRow("damaged") << "Broken_Book.cbz"
+                                 << "Broken Book" << false;
+    }
+
+    void comics()
+    {
+        using namespace ComicFixtures;
+        QFETCH(QString, file);
+        QFETCH(QString, title);
+        QFETCH(bool, cover);
+        const QString path = m_home.path() + "/Books/" + file;
+        const QList<Entry> entries = pages({"2.png", "1.png"}, QSize(300, 600));
+        if (file.endsWith("cbr")) {
+            if (rarTool().isEmpty())
+                QSKIP("the rar tool is not installed");
+            QVERIFY(writeCbr(path, entries));
+        } else if (cover) {
+            QVERIFY(writeCbz(path, entries));
+        } else {
+            QFile broken(path);
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write("PK\x03\x04 and nothing else");
+        }
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.title, title);
+        QCOMPARE(book.cover.isEmpty(), !cover);
+        if (cover) {
+            const QImage image(book.cover);
+            QCOMPARE(image.size(), QSize(95, AddBooksWorker::CoverHeight));
+            // The first page in name order.
+            QCOMPARE(image.pixelColor(40, 90).rgb(), colourOf(1).rgb());
+        }
     }
 };
 

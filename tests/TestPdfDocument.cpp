@@ -494,6 +494,51 @@ private slots:
         for (QFuture<QImage>& render : renders)
             QVERIFY(!render.result().isNull());
     }
+
+    // The sample PDFs, when they are there: page counts, outlines, the
+    // encrypted one with its password.
+    void samples_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("outline");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("r-intro") << "r-intro.pdf" << 113 << 21 << QString();
+        QTest::newRow("pdflatex outline") << "pysf-pdflatex-outline.pdf" << 4 << 9 << QString();
+        QTest::newRow("encrypted") << "pypdf-r4-aes-user-password.pdf" << 1 << 0 << "asdfzxcv";
+        QTest::newRow("landscape") << "octave-refcard-a4-landscape.pdf" << 3 << 0 << QString();
+        QTest::newRow("scanned") << "ocr-scan-multipage.pdf" << 6 << 3 << QString();
+    }
+
+    void samples()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, pages);
+        QFETCH(int, outline);
+        QFETCH(QString, password);
+        const QString path = QStringLiteral(LANTERNLEAF_SAMPLES_DIR) + "/pdf/" + file;
+        if (!QFileInfo::exists(path))
+            QSKIP("no sample books");
+        QStringList answers{"wrong", password};
+        bool toldWrong = false;
+        PdfDocument document;
+        document.setPasswordPrompt([&](bool wrongBefore, QString* answer) {
+            toldWrong = toldWrong || wrongBefore;
+            if (answers.isEmpty())
+                return false;
+            *answer = answers.takeFirst();
+            return true;
+        });
+        document.load(path);
+        QVERIFY(document.isLoaded());
+        QCOMPARE(toldWrong, !password.isEmpty());
+        QCOMPARE(document.pageCount(), pages);
+        QCOMPARE(document.toc().size(), outline);
+        QCOMPARE(document.cover(190).height(), 190);
+        const QImage last = document.render(fitView(QSize(1280, 800), 2), pages);
+        QVERIFY(!last.isNull());
+        QVERIFY(last.width() <= 1280 && last.height() <= 800);
+    }
 };
 
 QTEST_MAIN(TestPdfDocument)

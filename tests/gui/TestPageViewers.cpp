@@ -1,13 +1,16 @@
 #include "BookProvider.h"
 #include "BookViewer.h"
 #include "FadeOverlay.h"
+#include "ImageViewer.h"
 #include "MessagePassword.h"
 #include "MessageView.h"
 #include "PDFViewer.h"
 #include "ReadToolBar.h"
 #include "Settings.h"
 #include "UserContext.h"
+#include "comics/ComicDocument.h"
 #include "pdf/PdfDocument.h"
+#include "util/ComicFixtures.h"
 #include "util/PdfBuilder.h"
 #include "util/TestHome.h"
 
@@ -55,6 +58,17 @@ private:
         viewer->load();
         [&] { QTRY_COMPARE(viewer->shownPage(), 1); }();
         return viewer;
+    }
+
+    BookDto comicBook(const QString& path, int position = 0)
+    {
+        BookDto book;
+        book.title = "Comic";
+        book.full_path = QDir::toNativeSeparators(path);
+        book.format = path.endsWith("cbr") ? 7 : 6;
+        book.position = position;
+        book.id = BookProvider::instance()->addBook(book);
+        return book;
     }
 
     static void waitPastDoubleClick() { QTest::qWait(QApplication::doubleClickInterval() + 100); }
@@ -247,6 +261,84 @@ private slots:
         QCOMPARE(shown[0].text, QString("The password is incorrect"));
     }
 
+    // ------------------------------------------------------------ comic viewer
+
+    void comicSpreadLaysPagesSideBySide()
+    {
+        using namespace ComicFixtures;
+        const QString path = m_dir.filePath("spread.cbz");
+        QVERIFY(writeCbz(path, {Entry("1.png", page("1.png", Qt::red, QSize(600, 1000))),
+                                Entry("2.png", page("2.png", Qt::blue, QSize(500, 1200))),
+                                Entry("3.png", page("3.png", Qt::green, QSize(600, 1000)))}));
+        setReader(2);
+        ImageViewer viewer(comicBook(path));
+        viewer.resize(800, 600);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        viewer.load();
+        QCOMPARE(viewer.document()->columnCount(), 2);
+        QTRY_COMPARE(viewer.shownPage(), 1);
+        QCOMPARE(viewer.sceneRect(), QRectF(0, 0, 1100, 1200));
+        QList<QGraphicsPixmapItem*> items;
+        for (QGraphicsItem* item : viewer.scene()->items(Qt::AscendingOrder))
+            items << static_cast<QGraphicsPixmapItem*>(item);
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0]->pos(), QPointF(0, 0));
+        QCOMPARE(items[1]->pos(), QPointF(600, 0));
+        // Fitted: the spread is scaled down into the view.
+        QVERIFY(viewer.transform().m11() < 1.0);
+
+        // The last page of the spread sequence stands alone.
+        viewer.next();
+        QTRY_COMPARE(viewer.shownPage(), 3);
+        QCOMPARE(viewer.scene()->items().size(), 1);
+        QCOMPARE(viewer.sceneRect(), QRectF(0, 0, 600, 1000));
+    }
+
+    void comicZoomSurvivesResizeUntilFit()
+    {
+        using namespace ComicFixtures;
+        const QString path = m_dir.filePath("zoom.cbz");
+        QVERIFY(writeCbz(path, pages({"1.png", "2.png"}, QSize(600, 900))));
+        ImageViewer viewer(comicBook(path));
+        viewer.resize(800, 600);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        viewer.load();
+        QTRY_COMPARE(viewer.shownPage(), 1);
+        // The fade follows the page background, not a fixed colour.
+        QCOMPARE(viewer.fadeOverlay()->color(), Settings::instance()->data().profile().backgroundColor);
+
+        viewer.originalSize();
+        QCOMPARE(viewer.transform().m11(), 1.0);
+        for (int i = 0; i < 5; ++i) {
+            QWheelEvent up(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, 120), Qt::NoButton,
+                           Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewer.viewport(), &up);
+        }
+        QCOMPARE(viewer.zoomMode(), int(ImageViewer::UserZoom));
+        QVERIFY(qAbs(viewer.transform().m11() - std::pow(1.15, 5)) < 1e-9);
+        viewer.resize(700, 500);
+        QTest::qWait(20);
+        QVERIFY(qAbs(viewer.transform().m11() - std::pow(1.15, 5)) < 1e-9);
+        viewer.fitToPage();
+        QCOMPARE(viewer.zoomMode(), int(ImageViewer::FitPage));
+        QVERIFY(viewer.transform().m11() < 1.0);
+    }
+
+    void viewerWithoutComicDoesNothing()
+    {
+        BookDto book;
+        book.full_path = m_pdf;
+        ImageViewer viewer(book);
+        QVERIFY(!viewer.document());
+        viewer.load();
+        viewer.next();
+        viewer.zoomIn();
+        viewer.switchColumnCount();
+        QCOMPARE(viewer.shownPage(), 0);
+    }
+
     // ------------------------------------------------------------ book viewer
 
     void bookViewerOpensPdfAtTheSavedPage()
@@ -305,6 +397,42 @@ private slots:
         // The stored place is not overwritten by the failed open.
         viewer.hide();
         QCOMPARE(BookProvider::instance()->getBookById(context.book().id).position, 4);
+    }
+
+    void bookViewerOpensAComicAndReportsALockedOne()
+    {
+        using namespace ComicFixtures;
+        const QString path = m_dir.filePath("six.cbz");
+        QVERIFY(writeCbz(path, pages({"1.png", "2.png", "3.png", "4.png", "5.png", "6.png"})));
+        UserContext context;
+        BookViewer viewer(&context);
+        viewer.resize(900, 700);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const BookDto book = comicBook(path, 4);
+        viewer.openBook(book);
+        QTRY_VERIFY(!viewer.isBusy());
+        auto* comic = qobject_cast<ImageViewer*>(viewer.pageView());
+        QVERIFY(comic);
+        QCOMPARE(comic->document()->page(), 4);
+        QTRY_COMPARE(comic->shownPage(), 4);
+        QVERIFY(!QApplication::overrideCursor());
+        comic->previous();
+        viewer.hide();
+        QCOMPARE(BookProvider::instance()->getBookById(book.id).position, 3);
+
+        if (rarTool().isEmpty())
+            QSKIP("the rar tool is not installed");
+        const QString locked = m_dir.filePath("locked.cbr");
+        QVERIFY(writeCbr(locked, pages({"1.png", "2.png"}), {"-psecret"}));
+        viewer.show();
+        QSignalSpy failed(&viewer, &BookViewer::openFailed);
+        MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
+        viewer.openBook(comicBook(locked));
+        QCOMPARE(failed.size(), 1);
+        const auto shown = MessageView::shownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].text.contains("The archive is protected by a password."));
     }
 
     void cancelledPasswordReturnsQuietly()

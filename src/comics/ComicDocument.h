@@ -1,0 +1,89 @@
+#pragma once
+
+#include "ImageDocument.h"
+
+#include <QHash>
+#include <QMap>
+#include <QMutex>
+#include <QStringList>
+
+#include <memory>
+
+class ArchiveReader;
+
+namespace comics {
+
+/// A comic book (CBZ, CBR): every image entry of the archive is a page, in
+/// the plain case-insensitive order of the entry names (so 1, 10, 2). Folder
+/// entries and files that are not images by suffix (jpg, jpeg, png, gif,
+/// bmp, webp) are not pages.
+///
+/// Pages are read from the archive into memory and decoded only after their
+/// claimed size was checked (SafeImage); nothing is written to disk, except
+/// for a solid RAR archive, where reading one entry decompresses every entry
+/// before it: such an archive is unpacked once, on the first page request,
+/// into the book's cache folder (as numbered page files, whatever the entry
+/// names) and its pages are read from there afterwards.
+///
+/// Threads: load() on the owner thread; requestImage() on any thread, several
+/// at a time (the page list and the reader do not change after load()).
+class ComicDocument : public ImageDocument
+{
+    Q_OBJECT
+public:
+    explicit ComicDocument(QObject* parent = nullptr);
+    ~ComicDocument() override;
+
+    /// Whether an entry name is a page: an image suffix, not a folder.
+    static bool isPageName(const QString& name);
+    /// The title a comic is added with: the file's base name (up to the
+    /// first dot) with "_" read as spaces.
+    static QString titleFor(const QString& path);
+
+    void load(const QString& path) override;
+    /// The decoded page; null for a page that is missing, damaged or too big.
+    /// Any thread.
+    QImage requestImage(int number) override;
+    int pageCount() const override { return m_pages.size(); }
+    bool isValidPage(int number) const override { return number >= 1 && number <= m_pages.size(); }
+    /// The archive entry shown on a page (1-based); empty for no page.
+    QString pageName(int number) const { return m_pages.value(number); }
+
+    QString title() const { return titleFor(m_path); }
+    /// The first page (for the library's cover).
+    QImage cover() { return requestImage(1); }
+
+    // --- IDocument ---
+    QList<TocPoint> toc() const override;
+    QString chapterTitle(int position) const override;
+    QList<SearchResult> search(const QString& text) override;
+    int position() const override { return page(); }
+    void setPageByPosition(int position) override { setPage(position); }
+    int calcPageByPosition(int position) const override { return position; }
+    int calcProgressByPage(const int page) const override;
+    double progress() const override { return calcProgressByPage(page()); }
+    bool isLoaded() const override { return !m_pages.isEmpty(); }
+    QString errorString() const override { return m_errorString; }
+
+private:
+    QByteArray readPage(int number);
+    /// Unpacks a solid archive's pages once; false when that failed.
+    bool ensureUnpacked();
+    QString unpackedPath(int number) const;
+    QString unpackStamp() const;
+
+    QString m_path;
+    QString m_folder;
+    QMap<int, QString> m_pages;    ///< page number -> entry name
+    QStringList m_order;           ///< the page entries in archive order
+    QHash<QString, int> m_numbers; ///< entry name -> page number
+    std::unique_ptr<ArchiveReader> m_reader;
+    QString m_errorString;
+    bool m_solid = false;
+
+    QMutex m_unpackMutex; ///< one unpack of a solid archive at a time
+    bool m_unpacked = false;
+    bool m_unpackFailed = false;
+};
+
+} // namespace comics

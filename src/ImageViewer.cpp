@@ -38,6 +38,8 @@ void ImageViewer::load()
     emit loadBegin();
     m_document->load(path());
     emit loadFinished();
+    if (auto* comic = qobject_cast<comics::ComicDocument*>(m_document))
+        comic->unpackInBackground();
     m_document->setPage(1);
 }
 

@@ -267,19 +267,30 @@ private slots:
             QVERIFY(sameColour(requests[i].result(), colourOf(names.indexOf(expected[page - 1]))));
         }
         const QString folder = Paths::bookCacheFolder(cbr);
+        // Read straight from the archive until it is unpacked.
+        QCOMPARE(filesBelow(folder), QStringList());
+        document.unpackInBackground();
+        document.waitForUnpack();
+        QCOMPARE(document.pagesUnpacked(), unpacked);
         const QStringList files = filesBelow(folder);
         if (unpacked) {
             // Unpacked once, under page numbers only.
             QCOMPARE(files, (QStringList{"pages/000001.page", "pages/000002.page", "pages/000003.page",
                                          "pages/000004.page", "pages/complete"}));
-            // A second document of the same file uses the pages on disk.
+            QVERIFY(sameColour(document.requestImage(3), colourOf(names.indexOf("b/2.png"))));
+            // A second document of the same file uses the pages on disk at once.
             QFile::remove(folder + "/pages/000002.page");
             ComicDocument again;
             again.load(cbr);
+            QVERIFY(again.pagesUnpacked());
             QVERIFY(sameColour(again.requestImage(1), colourOf(names.indexOf("b/1.png"))));
-            QVERIFY(!QFile::exists(folder + "/pages/000002.page"));
             // ... and falls back to the archive for a page that went missing.
             QVERIFY(sameColour(again.requestImage(2), colourOf(names.indexOf("b/10.png"))));
+            // A changed file is unpacked anew.
+            QVERIFY(writeCbr(cbr, entries.mid(0, 2), options));
+            ComicDocument changed;
+            changed.load(cbr);
+            QVERIFY(!changed.pagesUnpacked());
         } else {
             QCOMPARE(files, QStringList());
         }

@@ -6,27 +6,18 @@
 #include "Paths.h"
 #include "SafeImage.h"
 #include "comics/ArchiveProbe.h"
+#include "comics/SolidUnpacker.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QMutexLocker>
-#include <QSaveFile>
 
 Q_LOGGING_CATEGORY(lcComics, "lanternleaf.comics", QtWarningMsg)
 
 namespace comics {
 
 namespace {
-
-// Entries read from a solid archive in one pass: one pass decompresses
-// everything before its last entry, so fewer passes are faster, but each
-// pass holds its entries in memory (a few MB a page).
-constexpr int kUnpackBatch = 64;
-
-const char* const kStampName = "pages/complete";
 
 enum class Kind
 {
@@ -87,9 +78,8 @@ void ComicDocument::load(const QString& path)
     m_order.clear();
     m_numbers.clear();
     m_errorString.clear();
-    m_solid = false;
-    m_unpacked = false;
-    m_unpackFailed = false;
+    m_unpacker.reset();
+    bool solid = false;
 
     const Kind kind = kindOf(path);
     m_reader.reset(createArchiveReader(kind == Kind::Rar   ? QStringLiteral("comic.cbr")
@@ -117,7 +107,7 @@ void ComicDocument::load(const QString& path)
     if (kind == Kind::Rar) {
         const ArchiveProbe::RarFacts facts = ArchiveProbe::probeRar(path);
         encrypted = facts.encrypted;
-        m_solid = facts.solid;
+        solid = facts.solid;
     } else if (kind == Kind::Zip && !sorted.isEmpty()) {
         encrypted = ArchiveProbe::isZipEntryEncrypted(path, sorted.first());
     }
@@ -136,6 +126,8 @@ void ComicDocument::load(const QString& path)
     if (m_pages.isEmpty()) {
         m_order.clear();
         m_numbers.clear();
+    } else if (solid) {
+        m_unpacker = std::make_unique<SolidUnpacker>(path, m_folder, m_order, m_numbers);
     }
 
     logDebug(QStringLiteral("Loading complete"));
@@ -156,72 +148,31 @@ QImage ComicDocument::requestImage(int number)
 
 QByteArray ComicDocument::readPage(int number)
 {
-    if (m_solid && ensureUnpacked()) {
-        QFile file(unpackedPath(number));
-        if (file.open(QIODevice::ReadOnly) && file.size() <= Limits::maxEntrySize)
-            return file.readAll();
+    if (pagesUnpacked()) {
+        QByteArray bytes = m_unpacker->page(number);
+        if (!bytes.isEmpty())
+            return bytes;
     }
+    // Until a solid archive is unpacked its pages are read straight from it:
+    // cheap near the start, where a book is usually opened.
     return m_reader->readEntry(m_path, m_pages.value(number));
 }
 
-QString ComicDocument::unpackedPath(int number) const
+void ComicDocument::unpackInBackground()
 {
-    return m_folder + QStringLiteral("/pages/%1.page").arg(number, 6, 10, QLatin1Char('0'));
+    if (m_unpacker)
+        m_unpacker->start();
 }
 
-QString ComicDocument::unpackStamp() const
+bool ComicDocument::pagesUnpacked() const
 {
-    // A file replaced under the same name must not show the old pages.
-    const QFileInfo info(m_path);
-    return QStringLiteral("%1 %2 %3")
-        .arg(info.size())
-        .arg(info.lastModified().toMSecsSinceEpoch())
-        .arg(m_pages.size());
+    return m_unpacker && m_unpacker->isDone();
 }
 
-bool ComicDocument::ensureUnpacked()
+void ComicDocument::waitForUnpack()
 {
-    QMutexLocker lock(&m_unpackMutex);
-    if (m_unpacked)
-        return true;
-    if (m_unpackFailed)
-        return false;
-    const QString stampPath = m_folder + QLatin1Char('/') + QLatin1String(kStampName);
-    QFile stamp(stampPath);
-    if (stamp.open(QIODevice::ReadOnly) && QString::fromUtf8(stamp.readAll()) == unpackStamp()) {
-        m_unpacked = true;
-        return true;
-    }
-    stamp.close();
-
-    QDir pages(m_folder + QStringLiteral("/pages"));
-    pages.removeRecursively();
-    if (!QDir().mkpath(pages.path())) {
-        m_unpackFailed = true;
-        return false;
-    }
-    // Pages are written under their numbers, never under the entry names, so
-    // no name can place a file outside the folder. QSaveFile writes a
-    // temporary file and renames it: no reader ever sees half a page.
-    for (int from = 0; from < m_order.size(); from += kUnpackBatch) {
-        const QStringList batch = m_order.mid(from, kUnpackBatch);
-        QHash<QString, QByteArray> data;
-        m_reader->readEntries(m_path, batch, data);
-        for (auto it = data.cbegin(); it != data.cend(); ++it) {
-            QSaveFile file(unpackedPath(m_numbers.value(it.key())));
-            if (file.open(QIODevice::WriteOnly)) {
-                file.write(it.value());
-                file.commit();
-            }
-        }
-    }
-    QSaveFile done(stampPath);
-    if (done.open(QIODevice::WriteOnly)) {
-        done.write(unpackStamp().toUtf8());
-        done.commit();
-    }
-    m_unpacked = true;
-    return true;
+    if (m_unpacker)
+        m_unpacker->waitForDone();
 }
 
 QList<TocPoint> ComicDocument::toc() const

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QMap>
-#include <QMutex>
 #include <QStringList>
 
 #include <memory>
@@ -12,6 +11,8 @@
 class ArchiveReader;
 
 namespace comics {
+
+class SolidUnpacker;
 
 /// A comic book (CBZ, CBR): every image entry of the archive is a page, in
 /// the plain case-insensitive order of the entry names (so 1, 10, 2). Folder
@@ -21,9 +22,8 @@ namespace comics {
 /// Pages are read from the archive into memory and decoded only after their
 /// claimed size was checked (SafeImage); nothing is written to disk, except
 /// for a solid RAR archive, where reading one entry decompresses every entry
-/// before it: such an archive is unpacked once, on the first page request,
-/// into the book's cache folder (as numbered page files, whatever the entry
-/// names) and its pages are read from there afterwards.
+/// before it: the viewer has such an archive unpacked once in the background
+/// (SolidUnpacker), and pages come from the unpacked files when it is done.
 ///
 /// Threads: load() on the owner thread; requestImage() on any thread, several
 /// at a time (the page list and the reader do not change after load()).
@@ -50,6 +50,13 @@ public:
     QString pageName(int number) const { return m_pages.value(number); }
 
     QString title() const { return titleFor(m_path); }
+    /// For reading (not for a cover): a solid RAR archive starts unpacking
+    /// into the book's cache folder on the thread pool. Owner thread.
+    void unpackInBackground();
+    /// Whether the pages of a solid archive are unpacked (false for others).
+    bool pagesUnpacked() const;
+    /// Waits until a background unpack has finished (tests, benchmarks).
+    void waitForUnpack();
     /// The first page (for the library's cover).
     QImage cover() { return requestImage(1); }
 
@@ -67,10 +74,6 @@ public:
 
 private:
     QByteArray readPage(int number);
-    /// Unpacks a solid archive's pages once; false when that failed.
-    bool ensureUnpacked();
-    QString unpackedPath(int number) const;
-    QString unpackStamp() const;
 
     QString m_path;
     QString m_folder;
@@ -79,11 +82,7 @@ private:
     QHash<QString, int> m_numbers; ///< entry name -> page number
     std::unique_ptr<ArchiveReader> m_reader;
     QString m_errorString;
-    bool m_solid = false;
-
-    QMutex m_unpackMutex; ///< one unpack of a solid archive at a time
-    bool m_unpacked = false;
-    bool m_unpackFailed = false;
+    std::unique_ptr<SolidUnpacker> m_unpacker; ///< solid RAR archives only
 };
 
 } // namespace comics

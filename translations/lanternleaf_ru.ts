@@ -203,6 +203,19 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookViewer</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Не удаётся открыть файл</translation>
+    </message>
+    <message>
+        <source>The book &quot;%1&quot; cannot be opened.
+%2</source>
+        <translation>Не удаётся открыть книгу «%1».
+%2</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -640,11 +653,69 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>comics::ComicDocument</name>
+    <message>
+        <source>The archive is protected by a password.</source>
+        <translation>Архив защищён паролем.</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a comic archive.</source>
+        <translation>Файл повреждён или не является архивом комикса.</translation>
+    </message>
+    <message>
+        <source>The archive holds no pages.</source>
+        <translation>В архиве нет страниц.</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Страница %1</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
+    </message>
+</context>
+<context>
     <name>fb2::FbDocument</name>
     <message>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Раздел</translation>
+    </message>
+</context>
+<context>
+    <name>pdf::PdfDocument</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Не удаётся открыть файл</translation>
+    </message>
+    <message>
+        <source>The password is incorrect</source>
+        <translation>Неверный пароль</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Не удаётся прочитать файл.</translation>
+    </message>
+    <message>
+        <source>The document has more pages than the program can show.</source>
+        <translation>В документе больше страниц, чем может показать программа.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a PDF document.</source>
+        <translation>Файл повреждён или не является документом PDF.</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
     </message>
 </context>
 </TS>

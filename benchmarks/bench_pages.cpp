@@ -123,7 +123,7 @@ void benchPdf(const QString& path, int sample, const QSize& view, const QString&
     pdf::PdfDocument::View fit;
     fit.viewport = view;
     fit.zoomMode = pdf::PdfDocument::FitPage;
-    const double fitScale = document.pageGeometry(fit, 1, false).scale;
+    const double fitScale = document.pageGeometry(fit, 1).scale;
     pdf::PdfDocument::View zoom;
     zoom.zoomMode = pdf::PdfDocument::CustomScale;
     zoom.scale = 2.0;

@@ -107,7 +107,8 @@ PageLoader::Producer PDFViewer::producer(QString* key) const
         QImage picture = document->render(view, page);
         if (!picture.isNull()) {
             const bool spread = view.columns == 2 && page < document->pageCount();
-            picture.setText(kScaleKey, QString::number(document->pageGeometry(view, page, spread).scale));
+            picture.setText(kScaleKey,
+                            QString::number(document->pageGeometry(view, page, spread ? page + 1 : 0).scale));
         }
         return PageLoader::Picture(picture, QImage());
     };

@@ -224,7 +224,7 @@ private slots:
         document.load(path);
         PdfDocument::View natural;
         natural.zoomMode = PdfDocument::NaturalSize;
-        QCOMPARE(document.pageGeometry(natural, 2, false).size, QSize(792, 612));
+        QCOMPARE(document.pageGeometry(natural, 2).size, QSize(792, 612));
         QCOMPARE(document.render(natural, 2).size(), QSize(792, 612));
         QCOMPARE(document.render(natural, 1).size(), QSize(612, 792));
     }
@@ -267,10 +267,26 @@ private slots:
         document.load(sizedPages("fit.pdf", 10, QSizeF(600, 800)));
         const PdfDocument::View view = fitView(viewport, columns);
         const PdfDocument::Geometry geometry =
-            document.pageGeometry(view, page, columns == 2 && page < document.pageCount());
+            document.pageGeometry(view, page, columns == 2 && page < document.pageCount() ? page + 1 : 0);
         QCOMPARE(geometry.scale, scale);
         QCOMPARE(geometry.size, pageSize);
         QCOMPARE(document.render(view, page).size(), pictureSize);
+    }
+
+    // A fold-out twice as wide as the text page next to it: the spread is
+    // fitted as a whole, at one scale.
+    void spreadOfUnequalPagesFits()
+    {
+        PdfDocument document;
+        document.load(PdfBuilder()
+                          .page(QSizeF(400, 600), {"text"})
+                          .page(QSizeF(800, 900), {"fold-out"})
+                          .write(m_dir.path(), "unequal.pdf"));
+        const PdfDocument::View view = fitView(QSize(1000, 800), 2);
+        const PdfDocument::Geometry geometry = document.pageGeometry(view, 1, 2);
+        QCOMPARE(geometry.scale, 0.82); // 1000 / 1200 = 0.833 -> 0.82
+        const QImage spread = document.render(view, 1);
+        QCOMPARE(spread.size(), QSize(328 + 656, 738));
     }
 
     void renderFollowsThePixelRatio()
@@ -305,7 +321,7 @@ private slots:
         PdfDocument::View view;
         view.zoomMode = mode;
         view.scale = scale;
-        const PdfDocument::Geometry geometry = document.pageGeometry(view, 1, false);
+        const PdfDocument::Geometry geometry = document.pageGeometry(view, 1);
         QVERIFY(SafeImage::acceptable(geometry.size));
         QVERIFY(geometry.scale > 0 && geometry.scale <= scale);
     }

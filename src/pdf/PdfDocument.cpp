@@ -168,9 +168,8 @@ void PdfDocument::setDevicePixelRatio(qreal ratio)
 
 // ---------------------------------------------------------------- rendering
 
-PdfDocument::Geometry PdfDocument::pageGeometry(const View& view, int page, bool spreadWidth) const
+QSize PdfDocument::shownPoints(int page) const
 {
-    Geometry geometry;
     const QSizeF box = m_document->pageSize(page);
     int w = int(box.width());
     int h = int(box.height());
@@ -178,15 +177,30 @@ PdfDocument::Geometry PdfDocument::pageGeometry(const View& view, int page, bool
     if (rotation == 90 || rotation == 270)
         std::swap(w, h);
     if (w <= 0 || h <= 0)
+        return QSize();
+    return QSize(w, h);
+}
+
+PdfDocument::Geometry PdfDocument::pageGeometry(const View& view, int page, int partner) const
+{
+    Geometry geometry;
+    const QSize points = shownPoints(page);
+    if (!points.isValid())
         return geometry;
+    const int w = points.width();
+    const int h = points.height();
+    const QSize other = partner > 0 ? shownPoints(partner) : QSize();
 
     int mode = view.zoomMode;
     if (mode == FitPage && (view.viewport.width() < 0 || view.viewport.height() < 0))
         mode = NaturalSize; // no viewer has reported its size yet
     double s = 1.0;
     if (mode == FitPage) {
-        const double fittedWidth = spreadWidth ? 2.0 * w : double(w);
-        s = qMin(view.viewport.width() / fittedWidth, double(view.viewport.height()) / h);
+        // A spread fits both pages side by side, at one scale, also when
+        // they differ in size (a fold-out next to a text page).
+        const double fittedWidth = w + (other.isValid() ? other.width() : 0);
+        const double fittedHeight = qMax(h, other.isValid() ? other.height() : 0);
+        s = qMin(view.viewport.width() / fittedWidth, view.viewport.height() / fittedHeight);
         // Whole percent, a little under the exact fit, so the page never
         // touches the edges (or brings up a scroll bar).
         s = std::trunc(s * 100 - 0.5) / 100.0;
@@ -195,7 +209,9 @@ PdfDocument::Geometry PdfDocument::pageGeometry(const View& view, int page, bool
         s = view.scale > 0 ? view.scale : 1.0;
     }
     const double ratio = view.pixelRatio > 0 ? view.pixelRatio : 1.0;
-    const double largest = largestScale(QSize(w, h)) / ratio;
+    double largest = largestScale(points) / ratio;
+    if (other.isValid())
+        largest = qMin(largest, largestScale(other) / ratio);
     if (s > largest) {
         qCDebug(lcPdf) << "page" << page << "too large at scale" << s << "- drawn at" << largest;
         s = largest;
@@ -211,7 +227,7 @@ QImage PdfDocument::renderPage(int page, double scale, qreal pixelRatio) const
     view.zoomMode = CustomScale;
     view.scale = scale;
     view.pixelRatio = pixelRatio;
-    const Geometry geometry = pageGeometry(view, page, false);
+    const Geometry geometry = pageGeometry(view, page);
     if (geometry.size.isEmpty())
         return QImage();
     const QSize pixels(qRound(geometry.size.width() * pixelRatio),
@@ -232,15 +248,15 @@ QImage PdfDocument::render(const View& view, int page) const
     if (!isValidPage(page) || (view.columns != 1 && view.columns != 2))
         return QImage();
     const bool spread = view.columns == 2 && page < m_pageCount;
-    const Geometry geometry = pageGeometry(view, page, spread);
+    const Geometry geometry = pageGeometry(view, page, spread ? page + 1 : 0);
     if (geometry.size.isEmpty())
         return QImage();
     const qreal ratio = view.pixelRatio > 0 ? view.pixelRatio : 1.0;
     const QImage left = renderPage(page, geometry.scale, ratio);
     if (!spread)
         return left;
-    // The right page takes the left page's scale: fitting it on its own
-    // would draw the last page of a spread at twice the size.
+    // The right page takes the spread's scale: fitting it on its own would
+    // draw the last page of a spread at twice the size.
     const QImage right = renderPage(page + 1, geometry.scale, ratio);
     if (left.isNull() && right.isNull())
         return QImage();
@@ -275,7 +291,7 @@ QImage PdfDocument::requestImage(int page)
         return QImage();
     View current = view();
     const bool spread = current.columns == 2 && page < m_pageCount;
-    const Geometry geometry = pageGeometry(current, page, spread);
+    const Geometry geometry = pageGeometry(current, page, spread ? page + 1 : 0);
     if (geometry.size.isEmpty())
         return QImage();
     return renderPage(page, geometry.scale, current.pixelRatio);
@@ -287,7 +303,7 @@ QImage PdfDocument::cover(int height) const
         return QImage();
     View natural;
     natural.zoomMode = NaturalSize;
-    const Geometry full = pageGeometry(natural, 1, false);
+    const Geometry full = pageGeometry(natural, 1);
     if (full.size.isEmpty())
         return QImage();
     // Twice the cover's height, then scaled down smoothly: as sharp as the

@@ -77,13 +77,13 @@ public:
     void setZoomMode(int mode);
     int zoomMode() const;
     void setDevicePixelRatio(qreal ratio);
-    /// The geometry of `page` alone under `view`; `spreadWidth` is whether
-    /// the fit takes a spread of two such pages. Invalid for a page without
-    /// a usable size. Any thread.
-    Geometry pageGeometry(const View& view, int page, bool spreadWidth) const;
+    /// The geometry of `page` under `view`; in fit mode, when `partner` is a
+    /// page, both are fitted side by side at one scale (a spread). Invalid
+    /// for a page without a usable size. Any thread.
+    Geometry pageGeometry(const View& view, int page, int partner = 0) const;
     /// The picture of the view: `page` alone, or with the following page to
-    /// its right in two-column mode (both at the scale of the left page; the
-    /// last page of the book alone). The image carries view.pixelRatio.
+    /// its right in two-column mode (both at one scale; the last page of the
+    /// book alone). The image carries view.pixelRatio.
     /// Any thread.
     QImage render(const View& view, int page) const;
     /// render() of the current view and page.
@@ -124,6 +124,8 @@ public:
 
 private:
     QImage renderPage(int page, double scale, qreal pixelRatio) const;
+    /// The page's size in points as shown (turned); invalid when unusable.
+    QSize shownPoints(int page) const;
     void matchPage(int page, const QString& pageText, const QString& query,
                    QList<SearchResult>& results) const;
     SearchResult pageJump(const QString& text) const;

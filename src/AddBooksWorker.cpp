@@ -3,6 +3,7 @@
 #include "BookFormat.h"
 #include "comics/ComicDocument.h"
 #include "fb2/FbParser.h"
+#include "mobi/MobiReader.h"
 #include "pdf/PdfDocument.h"
 
 #include "BookProvider.h"
@@ -35,7 +36,7 @@ AddBooksWorker::AddBooksWorker(const QList<QFileInfo>& input, QObject* parent)
 
 QStringList AddBooksWorker::supportedSuffixes()
 {
-    return BookFormat::acceptedSuffixes();
+    return BookFormat::acceptedSuffixes() + BookFormat::aliasSuffixes();
 }
 
 int AddBooksWorker::formatFromSuffix(const QString& suffix)
@@ -210,6 +211,11 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         if (book.title.isEmpty())
             book.title = baseName;
         return true;
+    case 1:
+    case 5:
+        if (!readMobi(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
     case 3:
         book.title = baseName;
         readPdf(book.full_path, book);
@@ -219,8 +225,6 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         readComic(book.full_path, book);
         return true;
     case 0:
-    case 1:
-    case 5:
         book.title = baseName;
         return true;
     default:
@@ -270,4 +274,19 @@ void AddBooksWorker::readComic(const QString& path, BookDto& book)
     const QImage cover = comic.cover();
     if (!cover.isNull())
         book.cover = saveCover(path, cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation));
+}
+
+bool AddBooksWorker::readMobi(const QString& path, BookDto& book)
+{
+    // Headers and the cover record only: the text is never decoded here.
+    mobi::MobiReader reader;
+    if (!reader.open(path)) {
+        qCWarning(lcAddBooks) << "cannot read the Mobipocket headers of" << path << reader.errorString();
+        return false;
+    }
+    book.title = reader.title();
+    book.author = reader.author();
+    book.metadata = reader.metadata();
+    book.cover = saveCover(path, reader.cover());
+    return true;
 }

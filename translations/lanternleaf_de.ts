@@ -216,6 +216,44 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
+    <name>ExportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Kein Fehler</translation>
+    </message>
+    <message>
+        <source>Library is empty</source>
+        <translation>Die Bibliothek ist leer</translation>
+    </message>
+    <message>
+        <source>Compress file error</source>
+        <translation>Fehler beim Schreiben des Archivs</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Prepare export...</source>
+        <translation>Export wird vorbereitet …</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being exported. %3</source>
+        <translation>%1 von %2 wird exportiert. %3</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -234,11 +272,73 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
-    <name>LibraryView</name>
+    <name>HeaderBar</name>
     <message>
-        <source>Not available in this version</source>
-        <translation>In dieser Version nicht verfügbar</translation>
+        <source>Library</source>
+        <translation>Bibliothek</translation>
     </message>
+    <message>
+        <source>Add book</source>
+        <translation>Buch hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Nach Titel oder Autor suchen</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>„%1“ weiterlesen</translation>
+    </message>
+</context>
+<context>
+    <name>ImportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Kein Fehler</translation>
+    </message>
+    <message>
+        <source>Container corrupted</source>
+        <translation>Das Archiv ist beschädigt</translation>
+    </message>
+    <message>
+        <source>Import file error</source>
+        <translation>Fehler beim Schreiben der Buchdateien</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Prepare import...</source>
+        <translation>Import wird vorbereitet …</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being imported. %3</source>
+        <translation>%1 von %2 wird importiert. %3</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryView</name>
     <message>
         <source>Import</source>
         <translation>Importieren</translation>
@@ -385,6 +485,26 @@ delete to trash</extracomment>
         <source>%1 file(s) were successfully imported into the Library</source>
         <translation>%1 Datei(en) erfolgreich in die Bibliothek importiert</translation>
     </message>
+    <message>
+        <source>Archive</source>
+        <translation>Archiv</translation>
+    </message>
+    <message>
+        <source>Export file</source>
+        <translation>Bibliothek exportieren</translation>
+    </message>
+    <message>
+        <source>Import file</source>
+        <translation>Bibliothek importieren</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Export fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Import failed</source>
+        <translation>Import fehlgeschlagen</translation>
+    </message>
 </context>
 <context>
     <name>ListFormats</name>
@@ -396,40 +516,8 @@ delete to trash</extracomment>
 <context>
     <name>MainView</name>
     <message>
-        <source>Library</source>
-        <translation>Bibliothek</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Buch hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Ordner hinzufügen</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Inhaltsverzeichnis</translation>
-    </message>
-    <message>
         <source>Settings</source>
         <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Nach Text oder Seitenzahl suchen</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Nach Titel oder Autor suchen</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>„%1“ weiterlesen</translation>
     </message>
     <message>
         <source>Failed to open file</source>
@@ -442,10 +530,6 @@ delete to trash</extracomment>
     <message>
         <source>Add book to library</source>
         <translation>Buch zur Bibliothek hinzufügen</translation>
-    </message>
-    <message>
-        <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
     <message>
         <source>Unable to add document</source>
@@ -464,8 +548,8 @@ delete to trash</extracomment>
         <translation>In dieser Version nicht verfügbar.</translation>
     </message>
     <message>
-        <source>Search</source>
-        <translation>Suche</translation>
+        <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
+        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
 </context>
 <context>
@@ -561,6 +645,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Suche leeren</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, Seite %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Suche läuft… bisher gefunden: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>Nichts gefunden für „%1“.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Gefunden: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -616,6 +761,66 @@ delete to trash</extracomment>
     <message>
         <source>ERROR: Unable the render the page!</source>
         <translation>FEHLER: Die Seite kann nicht dargestellt werden!</translation>
+    </message>
+</context>
+<context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Lesezeichen</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>Dieses Buch hat kein Inhaltsverzeichnis.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Noch keine Lesezeichen. Mit der Lesezeichen-Schaltfläche der Leseleiste fügen Sie eines hinzu.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Lesezeichen löschen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Möchten Sie dieses Lesezeichen wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
     </message>
 </context>
 <context>
@@ -685,6 +890,25 @@ delete to trash</extracomment>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Abschnitt</translation>
+    </message>
+</context>
+<context>
+    <name>mobi::MobiDocument</name>
+    <message>
+        <source>This book is protected and cannot be opened.</source>
+        <translation>Dieses Buch ist geschützt und kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>This file is not a Mobipocket book, or it is damaged.</source>
+        <translation>Diese Datei ist kein Mobipocket-Buch oder sie ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The text of this book is damaged and cannot be shown.</source>
+        <translation>Der Text dieses Buches ist beschädigt und kann nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
     </message>
 </context>
 <context>

@@ -216,6 +216,44 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+</context>
+<context>
+    <name>ExportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Нет ошибок</translation>
+    </message>
+    <message>
+        <source>Library is empty</source>
+        <translation>Библиотека пуста</translation>
+    </message>
+    <message>
+        <source>Compress file error</source>
+        <translation>Ошибка записи архива</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>Prepare export...</source>
+        <translation>Подготовка к экспорту…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being exported. %3</source>
+        <translation>Экспортируется %1 из %2. %3</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -234,11 +272,73 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
-    <name>LibraryView</name>
+    <name>HeaderBar</name>
     <message>
-        <source>Not available in this version</source>
-        <translation>Недоступно в этой версии</translation>
+        <source>Library</source>
+        <translation>Библиотека</translation>
     </message>
+    <message>
+        <source>Add book</source>
+        <translation>Добавить книгу</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Добавить папку</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Содержание</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Поиск по тексту или номеру страницы</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Поиск по названию или автору</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>Продолжить чтение «%1»</translation>
+    </message>
+</context>
+<context>
+    <name>ImportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Нет ошибок</translation>
+    </message>
+    <message>
+        <source>Container corrupted</source>
+        <translation>Архив повреждён</translation>
+    </message>
+    <message>
+        <source>Import file error</source>
+        <translation>Ошибка записи файлов книг</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>Prepare import...</source>
+        <translation>Подготовка к импорту…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being imported. %3</source>
+        <translation>Импортируется %1 из %2. %3</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryView</name>
     <message>
         <source>Import</source>
         <translation>Импорт</translation>
@@ -385,6 +485,26 @@ delete to trash</extracomment>
         <source>%1 file(s) were successfully imported into the Library</source>
         <translation>Файлов успешно импортировано в библиотеку: %1</translation>
     </message>
+    <message>
+        <source>Archive</source>
+        <translation>Архив</translation>
+    </message>
+    <message>
+        <source>Export file</source>
+        <translation>Экспорт библиотеки</translation>
+    </message>
+    <message>
+        <source>Import file</source>
+        <translation>Импорт библиотеки</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Не удалось выполнить экспорт</translation>
+    </message>
+    <message>
+        <source>Import failed</source>
+        <translation>Не удалось выполнить импорт</translation>
+    </message>
 </context>
 <context>
     <name>ListFormats</name>
@@ -396,40 +516,8 @@ delete to trash</extracomment>
 <context>
     <name>MainView</name>
     <message>
-        <source>Library</source>
-        <translation>Библиотека</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Добавить книгу</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Добавить папку</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Содержание</translation>
-    </message>
-    <message>
         <source>Settings</source>
         <translation>Настройки</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Справка</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Поиск по тексту или номеру страницы</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Поиск по названию или автору</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>Продолжить чтение «%1»</translation>
     </message>
     <message>
         <source>Failed to open file</source>
@@ -442,10 +530,6 @@ delete to trash</extracomment>
     <message>
         <source>Add book to library</source>
         <translation>Добавление книги в библиотеку</translation>
-    </message>
-    <message>
-        <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation>Файлы электронных книг (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
     <message>
         <source>Unable to add document</source>
@@ -464,8 +548,8 @@ delete to trash</extracomment>
         <translation>Недоступно в этой версии.</translation>
     </message>
     <message>
-        <source>Search</source>
-        <translation>Поиск</translation>
+        <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
+        <translation>Файлы электронных книг (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
 </context>
 <context>
@@ -561,6 +645,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Очистить поиск</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, страница %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Страница %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Результаты</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>ПЕРЕЙТИ...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Поиск по тексту или номеру страницы</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Идёт поиск… найдено пока: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>По запросу «%1» ничего не найдено.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Найдено: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -616,6 +761,66 @@ delete to trash</extracomment>
     <message>
         <source>ERROR: Unable the render the page!</source>
         <translation>ОШИБКА: не удалось отобразить страницу!</translation>
+    </message>
+</context>
+<context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Оглавление</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Закладки</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>ПЕРЕЙТИ...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>В этой книге нет оглавления.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Закладок пока нет. Добавьте закладку кнопкой на панели чтения.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Удалить закладку</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Вы действительно хотите удалить эту закладку?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
     </message>
 </context>
 <context>
@@ -685,6 +890,25 @@ delete to trash</extracomment>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Раздел</translation>
+    </message>
+</context>
+<context>
+    <name>mobi::MobiDocument</name>
+    <message>
+        <source>This book is protected and cannot be opened.</source>
+        <translation>Эта книга защищена, её невозможно открыть.</translation>
+    </message>
+    <message>
+        <source>This file is not a Mobipocket book, or it is damaged.</source>
+        <translation>Этот файл не является книгой Mobipocket или повреждён.</translation>
+    </message>
+    <message>
+        <source>The text of this book is damaged and cannot be shown.</source>
+        <translation>Текст этой книги повреждён и не может быть показан.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Не удаётся прочитать файл.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "pdf/Document.h"
 
+#include <QDeadlineTimer>
 #include <QMutexLocker>
 #include <QtConcurrent>
 
@@ -37,6 +38,20 @@ bool PageTextCache::text(int page, QString* out) const
     return true;
 }
 
+bool PageTextCache::waitForText(int page, int timeoutMs, QString* out) const
+{
+    QDeadlineTimer deadline(qMax(0, timeoutMs));
+    QMutexLocker lock(&m_mutex);
+    if (page < 1 || page > m_texts.size())
+        return false;
+    while (!m_ready[page - 1]) {
+        if (!m_started || !m_extracted.wait(&m_mutex, deadline))
+            return false;
+    }
+    *out = m_texts[page - 1];
+    return true;
+}
+
 QString PageTextCache::textNow(int page)
 {
     QString result;
@@ -51,6 +66,7 @@ QString PageTextCache::extract(int page)
     QMutexLocker lock(&m_mutex);
     m_texts[page - 1] = joined;
     m_ready[page - 1] = true;
+    m_extracted.wakeAll();
     return joined;
 }
 

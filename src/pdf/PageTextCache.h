@@ -4,6 +4,7 @@
 #include <QMutex>
 #include <QString>
 #include <QVector>
+#include <QWaitCondition>
 
 #include <atomic>
 
@@ -32,6 +33,8 @@ public:
     void start();
     /// The text of `page` when it has been extracted; false while it has not.
     bool text(int page, QString* out) const;
+    /// The same, waiting up to `timeoutMs` for the page to be extracted.
+    bool waitForText(int page, int timeoutMs, QString* out) const;
     /// The text of `page`, extracted now on the calling thread if needed.
     QString textNow(int page);
 
@@ -41,6 +44,7 @@ private:
 
     const Document* m_document;
     mutable QMutex m_mutex;
+    mutable QWaitCondition m_extracted; ///< woken after each page
     QVector<QString> m_texts;
     QVector<bool> m_ready;
     std::atomic<bool> m_stop{false};

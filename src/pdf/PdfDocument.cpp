@@ -431,7 +431,10 @@ bool PdfDocument::searchStep(const QString& text, qint64& state, int budgetMs, Q
     // state is the next page to look at.
     while (state <= m_pageCount) {
         QString pageText;
-        if (!m_texts->text(int(state), &pageText))
+        // Waiting for the extraction within the step's budget keeps a caller
+        // that steps without pause from spinning on the GUI thread.
+        const int left = int(qMax<qint64>(0, budgetMs - timer.elapsed()));
+        if (!m_texts->waitForText(int(state), left, &pageText))
             return true; // not extracted yet: the next step looks again
         matchPage(int(state), pageText, query, results);
         ++state;

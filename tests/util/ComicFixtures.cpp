@@ -18,11 +18,11 @@ QByteArray page(const QString& name, const QColor& color, const QSize& size)
 {
     if (name.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive)) {
         // Qt writes no GIF: a 1x1 image of the colour, by hand.
-        QByteArray gif("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
+        QByteArray gif = QByteArray("GIF89a") + QByteArray::fromHex("01000100800000");
         gif += char(color.red());
         gif += char(color.green());
         gif += char(color.blue());
-        gif += QByteArray("\x00\x00\x00\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3B", 22);
+        gif += QByteArray::fromHex("0000002C00000000010001000002024401003B");
         return gif;
     }
     QImage image(size, QImage::Format_RGB32);

@@ -123,6 +123,34 @@ private slots:
             QCOMPARE(image.pixelColor(40, 90).rgb(), colourOf(1).rgb());
         }
     }
+
+    // The sample books, when they are there: every PDF and comic is added
+    // with a title and, unless it needs a password, a cover.
+    void samples()
+    {
+        const QString root = QStringLiteral(LANTERNLEAF_SAMPLES_DIR);
+        if (!QFileInfo::exists(root + "/pdf"))
+            QSKIP("no sample books");
+        QList<QFileInfo> input{QFileInfo(root + "/pdf"), QFileInfo(root + "/cbz"), QFileInfo(root + "/cbr"),
+                               QFileInfo(root + "/hostile/zip-slip-unix.cbz")};
+        AddBooksWorker worker(input);
+        worker.start();
+        QVERIFY(worker.wait(120000));
+        const QStringList files = worker.files();
+        QCOMPARE(files.size(), 10);
+        for (const QString& file : files) {
+            const BookDto book = BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(file));
+            QVERIFY2(book.id > 0, qPrintable(file));
+            QVERIFY2(!book.title.isEmpty(), qPrintable(file));
+            const bool coverless = file.contains("password") || file.contains("zip-slip");
+            QVERIFY2(book.cover.isEmpty() == coverless, qPrintable(file));
+            if (!coverless)
+                QCOMPARE(QImage(book.cover).height(), AddBooksWorker::CoverHeight);
+            qInfo() << QFileInfo(file).fileName() << "|" << book.title << "|" << book.author;
+        }
+        // Nothing was written outside the books' cache folders.
+        QVERIFY(!QFile::exists(QDir::tempPath() + "/evil.txt"));
+    }
 };
 
 QTEST_MAIN(TestAddPageBooks)

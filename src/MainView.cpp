@@ -9,10 +9,12 @@
 #include "FileDialogs.h"
 #include "FolderModel.h"
 #include "Frame.h"
+#include "HelpView.h"
 #include "LibraryView.h"
 #include "Logger.h"
 #include "MessageView.h"
 #include "Paths.h"
+#include "SettingsView.h"
 #include "SizeGrip.h"
 #include "StartView.h"
 #include "UserContext.h"
@@ -20,7 +22,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -261,13 +262,18 @@ void MainView::buildOverlays()
     m_searchPanel = makePlaceholder("searchPanelPlaceholder", tr("Search"), this, &close);
     connect(close, &QPushButton::clicked, this, &MainView::onHideSearchPanel);
     m_searchPanel->setMinimumWidth(420);
-    m_settingsPage = makePlaceholder("settingsPlaceholder", tr("Settings"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideSettings);
+    auto* settings = new SettingsView(this);
+    connect(settings, &SettingsView::onHideWindow, this, &MainView::onHideSettings);
+    m_settingsPage = settings;
     m_settingsPage->setMinimumWidth(720);
+    auto* help = new HelpView(this);
+    connect(help, &HelpView::onHideWindow, this, [this] { hideWindowAnimated(m_helpPage); });
+    m_helpPage = help;
+    m_helpPage->setMinimumWidth(720);
     m_bookEdit = new BookEditPropertiesView(m_bookModel, this);
     m_editPage = m_bookEdit;
     m_editPage->setMinimumWidth(720);
-    for (QWidget* overlay : {m_contentsPanel, m_searchPanel, m_settingsPage, m_editPage})
+    for (QWidget* overlay : {m_contentsPanel, m_searchPanel, m_settingsPage, m_helpPage, m_editPage})
         overlay->hide();
 }
 
@@ -1037,16 +1043,17 @@ void MainView::saveWindowGeometry()
     settings->setValue("mainview.screen", QGuiApplication::screens().indexOf(windowScreen()));
 }
 
-// ---------------------------------------------------------------- web pages
+// ---------------------------------------------------------------- help
 
 void MainView::onNavigateToSite()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://tarnwick.example/lanternleaf")));
+    // The program's own help page works offline: it stands in for the site.
+    showWindowAnimated(m_helpPage);
 }
 
 void MainView::onNavigateToSiteHelp()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://tarnwick.example/lanternleaf/help")));
+    showWindowAnimated(m_helpPage);
 }
 
 // ---------------------------------------------------------------- pages and panels not built in yet

@@ -215,6 +215,7 @@ private:
     QWidget* m_contentsPanel = nullptr;
     QWidget* m_searchPanel = nullptr;
     QWidget* m_settingsPage = nullptr;
+    QWidget* m_helpPage = nullptr;
     QWidget* m_editPage = nullptr;
     QPointer<QWidget> m_activeOverlay;
     QPointer<QAbstractAnimation> m_overlayAnimation;

@@ -730,9 +730,10 @@ void MainView::showWindowAnimated(QWidget* widget)
     group->addAnimation(fade);
     group->addAnimation(slide);
     QPointer<QWidget> guard(widget);
-    connect(group, &QAbstractAnimation::finished, widget, [guard] {
+    connect(group, &QAbstractAnimation::finished, widget, [this, guard] {
         if (guard)
             guard->setFocus();
+        fitDimLayer();
     });
     m_overlayAnimation = group;
     group->start(QAbstractAnimation::DeleteWhenStopped);
@@ -746,6 +747,7 @@ void MainView::hideWindowAnimated(QWidget* widget)
         m_overlayAnimation->stop();
     if (m_activeOverlay == widget)
         m_activeOverlay = nullptr;
+    fitDimLayer();
 
     const QRect target = overlayRect(widget);
     auto* group = new QSequentialAnimationGroup(this);
@@ -804,11 +806,24 @@ void MainView::resizeEvent(QResizeEvent* event)
     elideHeaderTitle();
     m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
     m_sizeGrip->raise();
-    if (m_dimLayer->isVisible())
-        m_dimLayer->setGeometry(QRect(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size()));
     if (m_activeOverlay &&
         !(m_overlayAnimation && m_overlayAnimation->state() == QAbstractAnimation::Running))
         m_activeOverlay->setGeometry(overlayRect(m_activeOverlay));
+    if (m_dimLayer->isVisible())
+        fitDimLayer();
+}
+
+void MainView::fitDimLayer()
+{
+    // A widget with a graphics effect repaints its whole rectangle over the
+    // siblings above it when any of them repaints part of itself: the dimming
+    // layer would darken patches of the panel. Once a panel is in place the
+    // layer covers only what the panel leaves uncovered.
+    QRect area(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size());
+    const bool sliding = m_overlayAnimation && m_overlayAnimation->state() == QAbstractAnimation::Running;
+    if (m_activeOverlay && !sliding)
+        area.setRight(qMax(area.left(), m_activeOverlay->geometry().left() - 1));
+    m_dimLayer->setGeometry(area);
 }
 
 // ---------------------------------------------------------------- window modes

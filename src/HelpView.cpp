@@ -43,19 +43,29 @@ QString pathLink(const QString& path)
 
 QString formatsTable()
 {
-    const QString text = HelpView::tr("Reflowed text in the fonts and colours of the reading profile, "
-                                      "in one or two columns");
-    const QString pages = HelpView::tr("Page images with zoom, one or two pages at a time");
+    const QString flowing = HelpView::tr("Laid out in pages in the fonts and colors of the reading profile, "
+                                         "in one or two columns.");
+    const QString pages = HelpView::tr("Shown as page pictures with zoom, one or two pages at a time. A "
+                                       "protected PDF asks for its password.");
+    const QList<QPair<QString, QString>> flowingFormats{
+        {QStringLiteral("EPUB"), QStringLiteral(".epub")},
+        {HelpView::tr("Mobipocket, PalmDOC"), QStringLiteral(".mobi, .prc")},
+        {QStringLiteral("FictionBook 2"), QStringLiteral(".fb2")}};
+    const QList<QPair<QString, QString>> pageFormats{
+        {QStringLiteral("PDF"), QStringLiteral(".pdf")},
+        {HelpView::tr("Comic archives"), QStringLiteral(".cbz, .cbr")}};
     QString html = QStringLiteral("<table cellspacing=\"0\">");
-    html += row({QStringLiteral("EPUB"), QStringLiteral(".epub"), escaped(text)}, {"input", "muted"});
-    html += row({escaped(HelpView::tr("Mobipocket, PalmDOC")), QStringLiteral(".mobi, .prc"), escaped(text)},
-                {"input", "muted"});
-    html += row({QStringLiteral("FictionBook 2"), QStringLiteral(".fb2"), escaped(text)}, {"input", "muted"});
-    html += row({QStringLiteral("PDF"), QStringLiteral(".pdf"),
-                 escaped(pages + HelpView::tr("; a protected file asks for its password"))},
-                {"input", "muted"});
-    html += row({escaped(HelpView::tr("Comic archives")), QStringLiteral(".cbz, .cbr"), escaped(pages)},
-                {"input", "muted"});
+    for (const auto& group : {qMakePair(flowingFormats, flowing), qMakePair(pageFormats, pages)}) {
+        for (int i = 0; i < group.first.size(); ++i) {
+            html += QStringLiteral("<tr><td class=\"input\">%1</td><td class=\"muted\">%2</td>")
+                        .arg(escaped(group.first.at(i).first), group.first.at(i).second);
+            if (i == 0)
+                html += QStringLiteral("<td rowspan=\"%1\">%2</td>")
+                            .arg(group.first.size())
+                            .arg(escaped(group.second));
+            html += QStringLiteral("</tr>");
+        }
+    }
     return html + QStringLiteral("</table>");
 }
 
@@ -156,24 +166,24 @@ QString HelpView::html()
         {"title", tr("Lanternleaf Help")},
         {"version", tr("Version %1").arg(QStringLiteral(LANTERNLEAF_VERSION))},
         {"about", tr("Lanternleaf is a reader for your own library of e-books. It opens every book where "
-                     "you stopped reading, keeps your bookmarks, and lets you read in the fonts and colours "
+                     "you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors "
                      "you choose.")},
         {"library",
-         tr("Add books with \"Add book\" or \"Add folder\", by dropping files on the window, or by opening "
+         tr("Add books with “Add book” or “Add folder”, by dropping files on the window, or by opening "
             "a book file with Lanternleaf. The books stay where they are on your disk; the library only "
             "remembers them. A book you delete goes to the trash, and emptying the trash removes it from "
             "the library, never from the disk.")},
         {"formatsTitle", tr("Formats")},
         {"readingTitle", tr("Reading")},
         {"reading", tr("Double-click a book on the shelf or in the table to read it; it opens at the place "
-                       "where you left it. \"Continue reading\" in the header goes back to the last book.")},
+                       "where you left it. “Continue reading” in the header goes back to the last book.")},
         {"toolbar", tr("The toolbar beside the page adds bookmarks, shows the contents, changes the font "
                        "size, switches between one and two columns and between the Day, Night and Sepia "
                        "reading profiles, searches the book and switches to full screen. Type a page number "
                        "into the search field to go to that page.")},
-        {"settings", tr("\"Settings\" changes the fonts, sizes and colours of each reading profile, the "
+        {"settings", tr("“Settings” changes the fonts, sizes and colors of each reading profile, the "
                         "page-turn fade, the language and the library folder. Nothing changes until you "
-                        "press \"SAVE SETTINGS\"; the open book then shows the same place in its new look.")},
+                        "press “SAVE SETTINGS”; the open book then shows the same place in its new look.")},
         {"shortcutsTitle", tr("Keyboard and mouse")},
         {"filesTitle", tr("Where your files are")},
         {"filesIntro", tr("Click a path to show it in the file manager.")},

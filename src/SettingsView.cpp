@@ -332,7 +332,7 @@ void SettingsView::retranslate()
         color->setText(tr("Color:"));
     m_backgroundLabel->setText(tr("Background color:"));
     m_workgroundLabel->setText(tr("Workground color:"));
-    const QString choose = tr("Click to choose a colour");
+    const QString choose = tr("Click to choose a color");
     for (ColorPicker* picker : {m_textColor, m_captionColor, m_background, m_workground})
         picker->setToolTip(choose);
 

@@ -78,7 +78,7 @@ private slots:
         const QString html = HelpView::html();
         qApp->removeTranslator(&german);
         QVERIFY(html.contains("Tastatur und Maus"));
-        QVERIFY(html.contains(ShortcutTable::tr("Page Down").toHtmlEscaped()) == false);
+        QVERIFY(!html.contains("Page Down"));
         QVERIFY(html.contains("Bild ab"));
     }
 

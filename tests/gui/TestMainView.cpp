@@ -390,7 +390,7 @@ private slots:
         MainView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        auto* settings = view.findChild<QWidget*>("settingsPlaceholder");
+        auto* settings = view.findChild<QWidget*>("settingsViewContent");
         auto* dim = view.findChild<QWidget*>("backgroundSettingsView");
         QVERIFY(settings && dim);
 

@@ -340,11 +340,11 @@ private slots:
         QTranslator german;
         QVERIFY(german.load(QStringLiteral(PROGRAM_TRANSLATIONS) + "/lanternleaf_de.qm"));
         qApp->installTranslator(&german);
-        QCOMPARE(view.findChild<QPushButton*>("buttonSaveSettings")->text(),
-                 QString("EINSTELLUNGEN SPEICHERN"));
+        QTRY_COMPARE(view.findChild<QPushButton*>("buttonSaveSettings")->text(),
+                     QString("EINSTELLUNGEN SPEICHERN"));
         QCOMPARE(view.m_profile->itemText(Settings::Night), QString("Nacht"));
         qApp->removeTranslator(&german);
-        QCOMPARE(view.findChild<QPushButton*>("buttonSaveSettings")->text(), QString("SAVE SETTINGS"));
+        QTRY_COMPARE(view.findChild<QPushButton*>("buttonSaveSettings")->text(), QString("SAVE SETTINGS"));
         QCOMPARE(view.m_profile->itemText(Settings::Night), QString("Night"));
     }
 

@@ -25,7 +25,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,6 +41,7 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcMainView, "lanternleaf.mainview", QtInfoMsg)
@@ -249,9 +249,7 @@ void MainView::buildOverlays()
 {
     m_dimLayer = new QFrame(this);
     m_dimLayer->setObjectName("backgroundSettingsView");
-    auto* effect = new QGraphicsOpacityEffect(m_dimLayer);
-    effect->setOpacity(0.0);
-    m_dimLayer->setGraphicsEffect(effect);
+    setDimOpacity(0.0);
     m_dimLayer->installEventFilter(this);
     m_dimLayer->hide();
 
@@ -688,6 +686,16 @@ void MainView::onEditBook(int id)
     showWindowAnimated(bookEditPage());
 }
 
+void MainView::setDimOpacity(qreal opacity)
+{
+    // A translucent colour rather than a graphics effect: a widget with an
+    // effect repaints its whole rectangle over the panel above it whenever
+    // part of the panel repaints, darkening patches of it.
+    m_dimLayer->setStyleSheet(
+        QStringLiteral("QFrame#backgroundSettingsView { background: rgba(0, 0, 0, %1); }")
+            .arg(qRound(qBound(0.0, opacity, 1.0) * 255)));
+}
+
 QRect MainView::overlayRect(QWidget* widget) const
 {
     // Panels slide in from the right edge over the page area, as wide as they
@@ -718,10 +726,12 @@ void MainView::showWindowAnimated(QWidget* widget)
     widget->raise();
 
     auto* group = new QSequentialAnimationGroup(this);
-    auto* fade = new QPropertyAnimation(m_dimLayer->graphicsEffect(), "opacity", group);
+    auto* fade = new QVariantAnimation(group);
     fade->setDuration(100);
     fade->setStartValue(0.0);
     fade->setEndValue(kDimOpacityMax / 100.0);
+    connect(fade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setDimOpacity(value.toReal()); });
     auto* slide = new QPropertyAnimation(widget, "geometry", group);
     slide->setDuration(300);
     slide->setStartValue(start);
@@ -730,10 +740,9 @@ void MainView::showWindowAnimated(QWidget* widget)
     group->addAnimation(fade);
     group->addAnimation(slide);
     QPointer<QWidget> guard(widget);
-    connect(group, &QAbstractAnimation::finished, widget, [this, guard] {
+    connect(group, &QAbstractAnimation::finished, widget, [guard] {
         if (guard)
             guard->setFocus();
-        fitDimLayer();
     });
     m_overlayAnimation = group;
     group->start(QAbstractAnimation::DeleteWhenStopped);
@@ -747,7 +756,6 @@ void MainView::hideWindowAnimated(QWidget* widget)
         m_overlayAnimation->stop();
     if (m_activeOverlay == widget)
         m_activeOverlay = nullptr;
-    fitDimLayer();
 
     const QRect target = overlayRect(widget);
     auto* group = new QSequentialAnimationGroup(this);
@@ -761,10 +769,12 @@ void MainView::hideWindowAnimated(QWidget* widget)
         if (guard)
             guard->hide();
     });
-    auto* fade = new QPropertyAnimation(m_dimLayer->graphicsEffect(), "opacity", group);
+    auto* fade = new QVariantAnimation(group);
     fade->setDuration(100);
     fade->setStartValue(kDimOpacityMax / 100.0);
     fade->setEndValue(0.0);
+    connect(fade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setDimOpacity(value.toReal()); });
     connect(fade, &QAbstractAnimation::finished, m_dimLayer, [this] {
         if (!m_activeOverlay)
             m_dimLayer->hide();
@@ -806,24 +816,11 @@ void MainView::resizeEvent(QResizeEvent* event)
     elideHeaderTitle();
     m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
     m_sizeGrip->raise();
+    if (m_dimLayer->isVisible())
+        m_dimLayer->setGeometry(QRect(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size()));
     if (m_activeOverlay &&
         !(m_overlayAnimation && m_overlayAnimation->state() == QAbstractAnimation::Running))
         m_activeOverlay->setGeometry(overlayRect(m_activeOverlay));
-    if (m_dimLayer->isVisible())
-        fitDimLayer();
-}
-
-void MainView::fitDimLayer()
-{
-    // A widget with a graphics effect repaints its whole rectangle over the
-    // siblings above it when any of them repaints part of itself: the dimming
-    // layer would darken patches of the panel. Once a panel is in place the
-    // layer covers only what the panel leaves uncovered.
-    QRect area(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size());
-    const bool sliding = m_overlayAnimation && m_overlayAnimation->state() == QAbstractAnimation::Running;
-    if (m_activeOverlay && !sliding)
-        area.setRight(qMax(area.left(), m_activeOverlay->geometry().left() - 1));
-    m_dimLayer->setGeometry(area);
 }
 
 // ---------------------------------------------------------------- window modes

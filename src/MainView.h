@@ -142,7 +142,7 @@ private:
     QScreen* windowScreen() const;
     static QRect defaultGeometry();
     QRect overlayRect(QWidget* widget) const;
-    void fitDimLayer();
+    void setDimOpacity(qreal opacity);
     /// Files chosen in the add dialog: reports the ones that cannot be added
     /// and hands the rest to the library page.
     void addChosenFiles(const QStringList& files);

@@ -142,7 +142,6 @@ QWidget* SettingsView::buildHeader()
     for (QPushButton** tab : {&m_tabProfiles, &m_tabSystem}) {
         *tab = new QPushButton(header);
         (*tab)->setCheckable(true);
-        (*tab)->setFocusPolicy(Qt::TabFocus);
         (*tab)->setCursor(Qt::PointingHandCursor);
         (*tab)->setFixedHeight(34);
         group->addButton(*tab);

@@ -71,18 +71,18 @@ QString formatsTable()
 
 QString shortcutTables()
 {
-    QString html;
+    // One table for every scope, so the columns line up from one to the next.
+    QString html = QStringLiteral("<table cellspacing=\"0\">");
     for (auto scope : {ShortcutTable::MainWindow, ShortcutTable::TextViewer, ShortcutTable::PageViewer,
                        ShortcutTable::OverlayPage}) {
-        html += QStringLiteral("<h3>%1</h3><table cellspacing=\"0\">")
+        html += QStringLiteral("<tr><td colspan=\"2\" class=\"scope\">%1</td></tr>")
                     .arg(escaped(ShortcutTable::scopeTitle(scope)));
         for (const ShortcutTable::Entry& entry : ShortcutTable::entries(scope))
             html += row(
                 {escaped(ShortcutTable::inputText(entry)), escaped(ShortcutTable::actionText(entry.action))},
                 {"input"});
-        html += QStringLiteral("</table>");
     }
-    return html;
+    return html + QStringLiteral("</table>");
 }
 
 QString filesTable()

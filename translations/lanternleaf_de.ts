@@ -768,7 +768,7 @@ delete to trash</extracomment>
     </message>
     <message>
         <source>Settings and help pages</source>
-        <translation>Einstellungs- und Hilfeseite</translation>
+        <translation>Einstellungs- und Hilfeseiten</translation>
     </message>
     <message>
         <source>Next page</source>

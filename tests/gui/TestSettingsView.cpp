@@ -350,7 +350,7 @@ private slots:
 
     // ------------------------------------------------------------ in the main window
 
-    void savingRelaysTheOpenBookAtTheSamePlace()
+    void savingReLaysOutTheOpenBookAtTheSamePlace()
     {
         QVERIFY(BookProvider::instance()->createConnection());
         const int id = addBook();

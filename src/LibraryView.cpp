@@ -11,9 +11,11 @@
 #include "BookSortFilterModel.h"
 #include "BookTable.h"
 #include "Button.h"
+#include "ExportWorker.h"
 #include "FileDialogs.h"
 #include "FolderListView.h"
 #include "FolderModel.h"
+#include "ImportWorker.h"
 #include "ListFormats.h"
 #include "Logger.h"
 #include "MessageView.h"
@@ -21,6 +23,7 @@
 #include "ProgressDialog.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,6 +52,24 @@ void restyle(QWidget* widget)
 bool isFormatCategory(int category)
 {
     return category >= LibraryView::IdFormatBase && category < LibraryView::IdFormatBase + 100;
+}
+
+QString archiveFilter()
+{
+    return LibraryView::tr("Archive") + QStringLiteral("(*.lvx)");
+}
+
+// The progress dialog follows the worker's state and offers cancellation;
+// both go away when the thread ends.
+template <class Worker> void attachProgress(Worker* worker, ProgressDialog* dialog, const QString& title)
+{
+    dialog->setWindowTitle(title);
+    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    QObject::connect(worker, &QThread::finished, dialog, &QObject::deleteLater);
+    QObject::connect(worker, &Worker::stateChanged, dialog, &ProgressDialog::workerStateChanged);
+    QObject::connect(worker, &Worker::progressChanged, dialog, &ProgressDialog::setProgressChanged);
+    QObject::connect(worker, &Worker::progressMessage, dialog, &ProgressDialog::setMessage);
+    QObject::connect(dialog, &ProgressDialog::canceled, worker, &Worker::cancel);
 }
 } // namespace
 
@@ -174,11 +195,13 @@ LibraryView::~LibraryView()
 {
     // A running thread must not be destroyed; its queued reports would also
     // reach a half-destroyed page.
-    for (const QPointer<AddBooksWorker>& worker : qAsConst(m_workers)) {
+    for (const QPointer<WorkerThread>& worker : qAsConst(m_workers)) {
         if (!worker)
             continue;
         worker->disconnect(this);
-        worker->cancel();
+        // Every worker has a cancel() slot: a stop alone would let an export
+        // finish its archive with the books written so far.
+        QMetaObject::invokeMethod(worker, "cancel", Qt::DirectConnection);
         worker->wait();
     }
 }
@@ -242,11 +265,6 @@ QFrame* LibraryView::buildBottomBar()
     row->addStretch(1);
     row->addWidget(m_clearTrash);
     row->addWidget(m_clearLibrary);
-    // The archive workers are not part of the program yet.
-    for (Button* button : {m_import, m_export}) {
-        button->setEnabled(false);
-        button->setToolTip(tr("Not available in this version"));
-    }
     return bar;
 }
 
@@ -729,12 +747,37 @@ void LibraryView::onAddFilesFailed(AddBooksErrors error)
 
 void LibraryView::onExport()
 {
-    qCDebug(lcLibraryView) << "export is not available in this version";
+    const QString fileName = FileDialogs::saveFileName(this, tr("Export file"), archiveFilter());
+    if (fileName.isEmpty())
+        return;
+    logDebug(QStringLiteral("Export. Save file name:%1").arg(fileName));
+    auto* worker = new ExportWorker(fileName, this);
+    attachProgress(worker, new ProgressDialog(this), tr("Export"));
+    connect(worker, &ExportWorker::complete, this, &LibraryView::onExportComplete);
+    connect(worker, &ExportWorker::failed, this, &LibraryView::onExportFailed);
+    m_workers.removeAll(nullptr);
+    m_workers << worker;
+    worker->start(QThread::InheritPriority);
 }
 
 void LibraryView::onImport()
 {
-    qCDebug(lcLibraryView) << "import is not available in this version";
+    const QString fileName = FileDialogs::openFileName(this, tr("Import file"), archiveFilter());
+    if (fileName.isEmpty())
+        return;
+    QString folder = Paths::settings()->value("library_folder").toString();
+    if (folder.isEmpty())
+        folder = QDir::toNativeSeparators(Paths::importFolder());
+    logDebug(QStringLiteral("Import. File name:%1").arg(fileName));
+    auto* worker = new ImportWorker(fileName, folder, this);
+    attachProgress(worker, new ProgressDialog(this), tr("Import"));
+    connect(worker, &ImportWorker::complete, this, &LibraryView::onImportComplete);
+    connect(worker, &ImportWorker::failed, this, &LibraryView::onImportFailed);
+    // Books imported before a failure or a cancel are shown as well.
+    connect(worker, &QThread::finished, this, &LibraryView::onWorkerFinished);
+    m_workers.removeAll(nullptr);
+    m_workers << worker;
+    worker->start(QThread::InheritPriority);
 }
 
 void LibraryView::onExportComplete(const QString& fileName)
@@ -746,10 +789,22 @@ void LibraryView::onExportComplete(const QString& fileName)
     box->deleteLater();
 }
 
+void LibraryView::onExportFailed(ExportErrors error)
+{
+    showMessage(tr("Export failed"), ExportWorker::errorText(error));
+}
+
 void LibraryView::onImportComplete(int bookCount)
 {
     updateCounts();
     m_all->click();
     showMessage(tr("Import complete"),
                 tr("%1 file(s) were successfully imported into the Library").arg(bookCount));
+}
+
+void LibraryView::onImportFailed(ImportErrors error)
+{
+    updateCounts();
+    m_all->click();
+    showMessage(tr("Import failed"), ImportWorker::errorText(error));
 }

@@ -9,6 +9,7 @@
 #include <QPointer>
 
 class AddBooksWorker;
+class WorkerThread;
 class BookFormatFilter;
 class BookListView;
 class BookModel;
@@ -26,7 +27,8 @@ class QStackedLayout;
 /// categories on the left; the books of the current choice on the right, as
 /// a table or as a shelf of covers over one shared selection. Runs the
 /// books' context menu, asks before destructive actions, adds books through
-/// the add-books worker and remembers the chosen category across runs.
+/// the add-books worker, exports and imports the library through the archive
+/// workers and remembers the chosen category across runs.
 ///
 /// The models are shared and owned elsewhere (the application object).
 /// GUI thread only.
@@ -51,7 +53,7 @@ public:
     };
 
     LibraryView(BookModel* books, FolderModel* folders, QWidget* parent = nullptr);
-    /// Cancels running add-books workers and waits for them.
+    /// Cancels running workers and waits for them.
     ~LibraryView() override;
 
     /// Narrows the books shown to titles and authors containing text;
@@ -106,7 +108,9 @@ private slots:
     void onExport();
     void onImport();
     void onExportComplete(const QString& fileName);
+    void onExportFailed(ExportErrors error);
     void onImportComplete(int bookCount);
+    void onImportFailed(ImportErrors error);
     void onAddFilesComplete(int bookCount);
     void onAddFilesFailed(AddBooksErrors error);
 
@@ -166,5 +170,5 @@ private:
 
     QString m_filterText;
     bool m_trashMode = false;
-    QList<QPointer<AddBooksWorker>> m_workers;
+    QList<QPointer<WorkerThread>> m_workers;
 };

@@ -29,6 +29,16 @@ constexpr qint64 maxCompressionRatio = 1000;
 /// Entries below this uncompressed size are exempt from the ratio check.
 constexpr qint64 ratioCheckFrom = 16LL * 1024 * 1024;
 
+/// The description ("container.json") of a library export archive, read
+/// into memory whole. A book with a few bookmarks takes under 1 KB, so this
+/// holds well over 100,000 books.
+constexpr qint64 maxContainerSize = 128LL * 1024 * 1024;
+/// Entries listed in one library export archive: two per book (its file and
+/// cover) and the description. Real personal libraries reach tens of
+/// thousands of books, far below this. Each book file inside is itself a
+/// whole book, bounded by maxArchiveSize; its cover by maxEntrySize.
+constexpr int maxLibraryArchiveEntries = 2000000;
+
 /// Width or height of an image decoded from a book or an archive (also the
 /// largest page a PDF or DjVu page may be rendered to). A 600 dpi scan of an
 /// A3 page is about 7000 × 10000 pixels.
@@ -43,6 +53,11 @@ constexpr qint64 maxXmlFileSize = 512LL * 1024 * 1024;
 /// Nesting of XML elements. The deepest real books nest sections about ten
 /// levels; the recursive conversions would exhaust the stack far deeper.
 constexpr int maxXmlDepth = 256;
+/// Nesting of table-of-contents entries shown as a tree (FB2 sections, EPUB
+/// navigation, PDF outlines). Real books nest a few levels; entries deeper
+/// than this are shown at this level, so a hostile outline cannot exhaust the
+/// stack of the recursive tree building.
+constexpr int maxTocDepth = 64;
 
 /// Length of the text of one book after decompression (MOBI, PalmDOC): the
 /// longest real books are around 20 million characters.

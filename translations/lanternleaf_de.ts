@@ -203,6 +203,44 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
+    <name>ExportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Kein Fehler</translation>
+    </message>
+    <message>
+        <source>Library is empty</source>
+        <translation>Die Bibliothek ist leer</translation>
+    </message>
+    <message>
+        <source>Compress file error</source>
+        <translation>Fehler beim Schreiben des Archivs</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Prepare export...</source>
+        <translation>Export wird vorbereitet …</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being exported. %3</source>
+        <translation>%1 von %2 wird exportiert. %3</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -221,7 +259,50 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>HeaderBar</name>
+    <message>
+        <source>Library</source>
+        <translation>Bibliothek</translation>
+    </message>
+    <message>
+        <source>Add book</source>
+        <translation>Buch hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Nach Titel oder Autor suchen</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>„%1“ weiterlesen</translation>
+    </message>
+</context>
+<context>
     <name>HelpView</name>
+    <message>
+        <source>Laid out in pages in the fonts and colors of the reading profile, in one or two columns.</source>
+        <translation>In Seiten gesetzt, in den Schriften und Farben des Leseprofils, in einer oder zwei Spalten.</translation>
+    </message>
     <message>
         <source>Shown as page pictures with zoom, one or two pages at a time. A protected PDF asks for its password.</source>
         <translation>Als Seitenbilder mit Zoom angezeigt, eine oder zwei Seiten auf einmal. Ein geschütztes PDF fragt nach seinem Passwort.</translation>
@@ -271,6 +352,10 @@ delete to trash</extracomment>
         <translation>Version %1</translation>
     </message>
     <message>
+        <source>Lanternleaf is a reader for your own library of e-books. It opens every book where you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors you choose.</source>
+        <translation>Lanternleaf ist ein Leseprogramm für Ihre eigene E-Book-Bibliothek. Es öffnet jedes Buch dort, wo Sie aufgehört haben, bewahrt Ihre Lesezeichen auf und lässt Sie in den Schriften und Farben Ihrer Wahl lesen.</translation>
+    </message>
+    <message>
         <source>Add books with “Add book” or “Add folder”, by dropping files on the window, or by opening a book file with Lanternleaf. The books stay where they are on your disk; the library only remembers them. A book you delete goes to the trash, and emptying the trash removes it from the library, never from the disk.</source>
         <translation>Fügen Sie Bücher mit „Buch hinzufügen“ oder „Ordner hinzufügen“ hinzu, indem Sie Dateien auf das Fenster ziehen oder eine Buchdatei mit Lanternleaf öffnen. Die Bücher bleiben, wo sie auf Ihrem Datenträger liegen; die Bibliothek merkt sie sich nur. Ein gelöschtes Buch kommt in den Papierkorb, und das Leeren des Papierkorbs entfernt es aus der Bibliothek, niemals vom Datenträger.</translation>
     </message>
@@ -289,6 +374,10 @@ delete to trash</extracomment>
     <message>
         <source>The toolbar beside the page adds bookmarks, shows the contents, changes the font size, switches between one and two columns and between the Day, Night and Sepia reading profiles, searches the book and switches to full screen. Type a page number into the search field to go to that page.</source>
         <translation>Die Werkzeugleiste neben der Seite fügt Lesezeichen hinzu, zeigt das Inhaltsverzeichnis, ändert die Schriftgröße, wechselt zwischen einer und zwei Spalten und zwischen den Leseprofilen Tag, Nacht und Sepia, durchsucht das Buch und schaltet auf Vollbild um. Geben Sie eine Seitenzahl in das Suchfeld ein, um zu dieser Seite zu springen.</translation>
+    </message>
+    <message>
+        <source>“Settings” changes the fonts, sizes and colors of each reading profile, the page-turn fade, the language and the library folder. Nothing changes until you press “SAVE SETTINGS”; the open book then shows the same place in its new look.</source>
+        <translation>Unter „Einstellungen“ ändern Sie Schriften, Größen und Farben jedes Leseprofils, die Überblendung beim Umblättern, die Sprache und den Bibliotheksordner. Nichts ändert sich, bevor Sie auf „EINSTELLUNGEN SPEICHERN“ klicken; das geöffnete Buch zeigt dann dieselbe Stelle im neuen Aussehen.</translation>
     </message>
     <message>
         <source>Keyboard and mouse</source>
@@ -314,25 +403,36 @@ delete to trash</extracomment>
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+</context>
+<context>
+    <name>ImportWorker</name>
     <message>
-        <source>Laid out in pages in the fonts and colors of the reading profile, in one or two columns.</source>
-        <translation>In Seiten gesetzt, in den Schriften und Farben des Leseprofils, in einer oder zwei Spalten.</translation>
+        <source>No error</source>
+        <translation>Kein Fehler</translation>
     </message>
     <message>
-        <source>Lanternleaf is a reader for your own library of e-books. It opens every book where you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors you choose.</source>
-        <translation>Lanternleaf ist ein Leseprogramm für Ihre eigene E-Book-Bibliothek. Es öffnet jedes Buch dort, wo Sie aufgehört haben, bewahrt Ihre Lesezeichen auf und lässt Sie in den Schriften und Farben Ihrer Wahl lesen.</translation>
+        <source>Container corrupted</source>
+        <translation>Das Archiv ist beschädigt</translation>
     </message>
     <message>
-        <source>“Settings” changes the fonts, sizes and colors of each reading profile, the page-turn fade, the language and the library folder. Nothing changes until you press “SAVE SETTINGS”; the open book then shows the same place in its new look.</source>
-        <translation>Unter „Einstellungen“ ändern Sie Schriften, Größen und Farben jedes Leseprofils, die Überblendung beim Umblättern, die Sprache und den Bibliotheksordner. Nichts ändert sich, bevor Sie auf „EINSTELLUNGEN SPEICHERN“ klicken; das geöffnete Buch zeigt dann dieselbe Stelle im neuen Aussehen.</translation>
+        <source>Import file error</source>
+        <translation>Fehler beim Schreiben der Buchdateien</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Der Vorgang wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Prepare import...</source>
+        <translation>Import wird vorbereitet …</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being imported. %3</source>
+        <translation>%1 von %2 wird importiert. %3</translation>
     </message>
 </context>
 <context>
     <name>LibraryView</name>
-    <message>
-        <source>Not available in this version</source>
-        <translation>In dieser Version nicht verfügbar</translation>
-    </message>
     <message>
         <source>Import</source>
         <translation>Importieren</translation>
@@ -479,6 +579,26 @@ delete to trash</extracomment>
         <source>%1 file(s) were successfully imported into the Library</source>
         <translation>%1 Datei(en) erfolgreich in die Bibliothek importiert</translation>
     </message>
+    <message>
+        <source>Archive</source>
+        <translation>Archiv</translation>
+    </message>
+    <message>
+        <source>Export file</source>
+        <translation>Bibliothek exportieren</translation>
+    </message>
+    <message>
+        <source>Import file</source>
+        <translation>Bibliothek importieren</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Export fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Import failed</source>
+        <translation>Import fehlgeschlagen</translation>
+    </message>
 </context>
 <context>
     <name>ListFormats</name>
@@ -489,42 +609,6 @@ delete to trash</extracomment>
 </context>
 <context>
     <name>MainView</name>
-    <message>
-        <source>Library</source>
-        <translation>Bibliothek</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Buch hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Ordner hinzufügen</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Inhaltsverzeichnis</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Nach Text oder Seitenzahl suchen</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Nach Titel oder Autor suchen</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>„%1“ weiterlesen</translation>
-    </message>
     <message>
         <source>Failed to open file</source>
         <translation>Datei konnte nicht geöffnet werden</translation>
@@ -552,14 +636,6 @@ delete to trash</extracomment>
     <message>
         <source>The document %1 has already been added</source>
         <translation>Das Dokument %1 wurde bereits hinzugefügt</translation>
-    </message>
-    <message>
-        <source>Not available in this version.</source>
-        <translation>In dieser Version nicht verfügbar.</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Suche</translation>
     </message>
 </context>
 <context>
@@ -655,6 +731,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Suche leeren</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, Seite %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Suche läuft… bisher gefunden: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>Nichts gefunden für „%1“.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Gefunden: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -724,6 +861,10 @@ delete to trash</extracomment>
         <translation>Umgebungsfarbe:</translation>
     </message>
     <message>
+        <source>Click to choose a color</source>
+        <translation>Klicken, um eine Farbe zu wählen</translation>
+    </message>
+    <message>
         <source>Library folder:</source>
         <translation>Bibliotheksordner:</translation>
     </message>
@@ -746,10 +887,6 @@ delete to trash</extracomment>
     <message>
         <source>CANCEL</source>
         <translation>ABBRECHEN</translation>
-    </message>
-    <message>
-        <source>Click to choose a color</source>
-        <translation>Klicken, um eine Farbe zu wählen</translation>
     </message>
 </context>
 <context>
@@ -957,6 +1094,66 @@ delete to trash</extracomment>
     <message>
         <source>ERROR: Unable the render the page!</source>
         <translation>FEHLER: Die Seite kann nicht dargestellt werden!</translation>
+    </message>
+</context>
+<context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Lesezeichen</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>Dieses Buch hat kein Inhaltsverzeichnis.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Noch keine Lesezeichen. Mit der Lesezeichen-Schaltfläche der Leseleiste fügen Sie eines hinzu.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Lesezeichen löschen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Möchten Sie dieses Lesezeichen wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
     </message>
 </context>
 <context>

@@ -203,6 +203,44 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+</context>
+<context>
+    <name>ExportWorker</name>
+    <message>
+        <source>No error</source>
+        <translation>Нет ошибок</translation>
+    </message>
+    <message>
+        <source>Library is empty</source>
+        <translation>Библиотека пуста</translation>
+    </message>
+    <message>
+        <source>Compress file error</source>
+        <translation>Ошибка записи архива</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>Prepare export...</source>
+        <translation>Подготовка к экспорту…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being exported. %3</source>
+        <translation>Экспортируется %1 из %2. %3</translation>
+    </message>
+</context>
+<context>
     <name>FolderListView</name>
     <message>
         <source>Rename</source>
@@ -221,7 +259,50 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>HeaderBar</name>
+    <message>
+        <source>Library</source>
+        <translation>Библиотека</translation>
+    </message>
+    <message>
+        <source>Add book</source>
+        <translation>Добавить книгу</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Добавить папку</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Содержание</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Поиск по тексту или номеру страницы</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Поиск по названию или автору</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>Продолжить чтение «%1»</translation>
+    </message>
+</context>
+<context>
     <name>HelpView</name>
+    <message>
+        <source>Laid out in pages in the fonts and colors of the reading profile, in one or two columns.</source>
+        <translation>Разбиваются на страницы шрифтами и цветами профиля чтения, в одну или две колонки.</translation>
+    </message>
     <message>
         <source>Shown as page pictures with zoom, one or two pages at a time. A protected PDF asks for its password.</source>
         <translation>Показываются как изображения страниц с масштабированием, по одной или по две страницы. Защищённый PDF запрашивает пароль.</translation>
@@ -271,6 +352,10 @@ delete to trash</extracomment>
         <translation>Версия %1</translation>
     </message>
     <message>
+        <source>Lanternleaf is a reader for your own library of e-books. It opens every book where you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors you choose.</source>
+        <translation>Lanternleaf — программа для чтения вашей личной библиотеки электронных книг. Она открывает каждую книгу на том месте, где вы остановились, хранит ваши закладки и позволяет читать шрифтами и цветами на ваш выбор.</translation>
+    </message>
+    <message>
         <source>Add books with “Add book” or “Add folder”, by dropping files on the window, or by opening a book file with Lanternleaf. The books stay where they are on your disk; the library only remembers them. A book you delete goes to the trash, and emptying the trash removes it from the library, never from the disk.</source>
         <translation>Добавляйте книги кнопками «Добавить книгу» и «Добавить папку», перетаскиванием файлов в окно или открытием файла книги в Lanternleaf. Книги остаются там, где лежат на диске; библиотека только запоминает их. Удалённая книга попадает в корзину, а очистка корзины убирает её из библиотеки, но никогда не с диска.</translation>
     </message>
@@ -289,6 +374,10 @@ delete to trash</extracomment>
     <message>
         <source>The toolbar beside the page adds bookmarks, shows the contents, changes the font size, switches between one and two columns and between the Day, Night and Sepia reading profiles, searches the book and switches to full screen. Type a page number into the search field to go to that page.</source>
         <translation>Панель инструментов рядом со страницей добавляет закладки, показывает содержание, меняет размер шрифта, переключает одну или две колонки и профили чтения «День», «Ночь» и «Сепия», ищет по книге и включает полноэкранный режим. Чтобы перейти на страницу, введите её номер в поле поиска.</translation>
+    </message>
+    <message>
+        <source>“Settings” changes the fonts, sizes and colors of each reading profile, the page-turn fade, the language and the library folder. Nothing changes until you press “SAVE SETTINGS”; the open book then shows the same place in its new look.</source>
+        <translation>В «Настройках» меняются шрифты, размеры и цвета каждого профиля чтения, плавная смена страниц, язык и папка библиотеки. Ничего не изменится, пока вы не нажмёте «СОХРАНИТЬ НАСТРОЙКИ»; после этого открытая книга покажет то же место в новом виде.</translation>
     </message>
     <message>
         <source>Keyboard and mouse</source>
@@ -314,25 +403,36 @@ delete to trash</extracomment>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
+</context>
+<context>
+    <name>ImportWorker</name>
     <message>
-        <source>Laid out in pages in the fonts and colors of the reading profile, in one or two columns.</source>
-        <translation>Разбиваются на страницы шрифтами и цветами профиля чтения, в одну или две колонки.</translation>
+        <source>No error</source>
+        <translation>Нет ошибок</translation>
     </message>
     <message>
-        <source>Lanternleaf is a reader for your own library of e-books. It opens every book where you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors you choose.</source>
-        <translation>Lanternleaf — программа для чтения вашей личной библиотеки электронных книг. Она открывает каждую книгу на том месте, где вы остановились, хранит ваши закладки и позволяет читать шрифтами и цветами на ваш выбор.</translation>
+        <source>Container corrupted</source>
+        <translation>Архив повреждён</translation>
     </message>
     <message>
-        <source>“Settings” changes the fonts, sizes and colors of each reading profile, the page-turn fade, the language and the library folder. Nothing changes until you press “SAVE SETTINGS”; the open book then shows the same place in its new look.</source>
-        <translation>В «Настройках» меняются шрифты, размеры и цвета каждого профиля чтения, плавная смена страниц, язык и папка библиотеки. Ничего не изменится, пока вы не нажмёте «СОХРАНИТЬ НАСТРОЙКИ»; после этого открытая книга покажет то же место в новом виде.</translation>
+        <source>Import file error</source>
+        <translation>Ошибка записи файлов книг</translation>
+    </message>
+    <message>
+        <source>Operation has been canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>Prepare import...</source>
+        <translation>Подготовка к импорту…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 is being imported. %3</source>
+        <translation>Импортируется %1 из %2. %3</translation>
     </message>
 </context>
 <context>
     <name>LibraryView</name>
-    <message>
-        <source>Not available in this version</source>
-        <translation>Недоступно в этой версии</translation>
-    </message>
     <message>
         <source>Import</source>
         <translation>Импорт</translation>
@@ -479,6 +579,26 @@ delete to trash</extracomment>
         <source>%1 file(s) were successfully imported into the Library</source>
         <translation>Файлов успешно импортировано в библиотеку: %1</translation>
     </message>
+    <message>
+        <source>Archive</source>
+        <translation>Архив</translation>
+    </message>
+    <message>
+        <source>Export file</source>
+        <translation>Экспорт библиотеки</translation>
+    </message>
+    <message>
+        <source>Import file</source>
+        <translation>Импорт библиотеки</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Не удалось выполнить экспорт</translation>
+    </message>
+    <message>
+        <source>Import failed</source>
+        <translation>Не удалось выполнить импорт</translation>
+    </message>
 </context>
 <context>
     <name>ListFormats</name>
@@ -489,42 +609,6 @@ delete to trash</extracomment>
 </context>
 <context>
     <name>MainView</name>
-    <message>
-        <source>Library</source>
-        <translation>Библиотека</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Добавить книгу</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Добавить папку</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Содержание</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Настройки</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Справка</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Поиск по тексту или номеру страницы</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Поиск по названию или автору</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>Продолжить чтение «%1»</translation>
-    </message>
     <message>
         <source>Failed to open file</source>
         <translation>Не удалось открыть файл</translation>
@@ -552,14 +636,6 @@ delete to trash</extracomment>
     <message>
         <source>The document %1 has already been added</source>
         <translation>Документ %1 уже добавлен</translation>
-    </message>
-    <message>
-        <source>Not available in this version.</source>
-        <translation>Недоступно в этой версии.</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Поиск</translation>
     </message>
 </context>
 <context>
@@ -655,6 +731,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Очистить поиск</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, страница %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Страница %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Результаты</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>ПЕРЕЙТИ...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Поиск по тексту или номеру страницы</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Идёт поиск… найдено пока: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>По запросу «%1» ничего не найдено.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Найдено: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -724,6 +861,10 @@ delete to trash</extracomment>
         <translation>Цвет поля вокруг:</translation>
     </message>
     <message>
+        <source>Click to choose a color</source>
+        <translation>Щёлкните, чтобы выбрать цвет</translation>
+    </message>
+    <message>
         <source>Library folder:</source>
         <translation>Папка библиотеки:</translation>
     </message>
@@ -746,10 +887,6 @@ delete to trash</extracomment>
     <message>
         <source>CANCEL</source>
         <translation>ОТМЕНА</translation>
-    </message>
-    <message>
-        <source>Click to choose a color</source>
-        <translation>Щёлкните, чтобы выбрать цвет</translation>
     </message>
 </context>
 <context>
@@ -957,6 +1094,66 @@ delete to trash</extracomment>
     <message>
         <source>ERROR: Unable the render the page!</source>
         <translation>ОШИБКА: не удалось отобразить страницу!</translation>
+    </message>
+</context>
+<context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Оглавление</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Закладки</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>ПЕРЕЙТИ...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>В этой книге нет оглавления.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Закладок пока нет. Добавьте закладку кнопкой на панели чтения.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Удалить закладку</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Вы действительно хотите удалить эту закладку?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
     </message>
 </context>
 <context>

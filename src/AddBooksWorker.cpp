@@ -2,6 +2,7 @@
 
 #include "BookFormat.h"
 #include "fb2/FbParser.h"
+#include "mobi/MobiReader.h"
 
 #include "BookProvider.h"
 #include "Logger.h"
@@ -33,7 +34,7 @@ AddBooksWorker::AddBooksWorker(const QList<QFileInfo>& input, QObject* parent)
 
 QStringList AddBooksWorker::supportedSuffixes()
 {
-    return BookFormat::acceptedSuffixes();
+    return BookFormat::acceptedSuffixes() + BookFormat::aliasSuffixes();
 }
 
 int AddBooksWorker::formatFromSuffix(const QString& suffix)
@@ -208,10 +209,13 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         if (book.title.isEmpty())
             book.title = baseName;
         return true;
-    case 0:
     case 1:
-    case 3:
     case 5:
+        if (!readMobi(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
+    case 0:
+    case 3:
     case 6:
     case 7:
         book.title = baseName;
@@ -235,5 +239,20 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     book.author = fb.authors();
     book.metadata = fb.metadata();
     book.cover = saveCover(path, fb.cover());
+    return true;
+}
+
+bool AddBooksWorker::readMobi(const QString& path, BookDto& book)
+{
+    // Headers and the cover record only: the text is never decoded here.
+    mobi::MobiReader reader;
+    if (!reader.open(path)) {
+        qCWarning(lcAddBooks) << "cannot read the Mobipocket headers of" << path << reader.errorString();
+        return false;
+    }
+    book.title = reader.title();
+    book.author = reader.author();
+    book.metadata = reader.metadata();
+    book.cover = saveCover(path, reader.cover());
     return true;
 }

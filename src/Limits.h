@@ -62,6 +62,11 @@ constexpr int maxTocDepth = 64;
 /// Length of the text of one book after decompression (MOBI, PalmDOC): the
 /// longest real books are around 20 million characters.
 constexpr qint64 maxBookTextSize = 256LL * 1024 * 1024;
+/// Decompressed size of one text record of a MOBI or PalmDOC book. Real
+/// records hold 4096 bytes (the header field allows at most 65535); a
+/// dictionary that expands into itself (HUFF/CDIC) would otherwise grow
+/// without end.
+constexpr int maxTextRecordSize = 1024 * 1024;
 /// Pages of one page book (PDF, DjVu, comic). Real books stay below 10,000.
 constexpr int maxPageCount = 100000;
 

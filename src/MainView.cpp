@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "BookEditPropertiesView.h"
+#include "BookFormat.h"
 #include "BookModel.h"
 #include "BookViewer.h"
 #include "FileDialogs.h"
@@ -247,7 +248,7 @@ void MainView::handleMessage(const QString& message)
 
 bool MainView::isSupportedBook(const QFileInfo& file)
 {
-    return file.isFile() && Application::supportedFormats().contains(file.suffix().toLower());
+    return file.isFile() && BookFormat::isAccepted(file.suffix());
 }
 
 void MainView::addBookAndStartRead(const QFileInfoList& books)
@@ -401,9 +402,9 @@ void MainView::bookInfoChanged(const QString& title, const QString& progress)
 
 void MainView::buttonAddBook()
 {
-    const QStringList files =
-        FileDialogs::openFileNames(this, tr("Add book to library"),
-                                   tr("eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)"));
+    const QStringList files = FileDialogs::openFileNames(
+        this, tr("Add book to library"),
+        tr("eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)"));
     if (files.isEmpty())
         return;
     addChosenFiles(files);
@@ -414,7 +415,7 @@ void MainView::addChosenFiles(const QStringList& files)
     QFileInfoList toAdd;
     for (const QString& file : files) {
         const QFileInfo info(file);
-        if (!Application::supportedFormats().contains(info.suffix().toLower())) {
+        if (!BookFormat::isAccepted(info.suffix())) {
             MessageView box(tr("Unable to add document"), tr("This file format is not supported."), this);
             box.exec();
             continue;

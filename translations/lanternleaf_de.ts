@@ -622,10 +622,6 @@ delete to trash</extracomment>
         <translation>Buch zur Bibliothek hinzufügen</translation>
     </message>
     <message>
-        <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
-    </message>
-    <message>
         <source>Unable to add document</source>
         <translation>Dokument kann nicht hinzugefügt werden</translation>
     </message>
@@ -636,6 +632,10 @@ delete to trash</extracomment>
     <message>
         <source>The document %1 has already been added</source>
         <translation>Das Dokument %1 wurde bereits hinzugefügt</translation>
+    </message>
+    <message>
+        <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
+        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
 </context>
 <context>
@@ -1196,6 +1196,25 @@ delete to trash</extracomment>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Abschnitt</translation>
+    </message>
+</context>
+<context>
+    <name>mobi::MobiDocument</name>
+    <message>
+        <source>This book is protected and cannot be opened.</source>
+        <translation>Dieses Buch ist geschützt und kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>This file is not a Mobipocket book, or it is damaged.</source>
+        <translation>Diese Datei ist kein Mobipocket-Buch oder sie ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The text of this book is damaged and cannot be shown.</source>
+        <translation>Der Text dieses Buches ist beschädigt und kann nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
     </message>
 </context>
 </TS>

@@ -622,10 +622,6 @@ delete to trash</extracomment>
         <translation>Добавление книги в библиотеку</translation>
     </message>
     <message>
-        <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation>Файлы электронных книг (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
-    </message>
-    <message>
         <source>Unable to add document</source>
         <translation>Не удалось добавить документ</translation>
     </message>
@@ -636,6 +632,10 @@ delete to trash</extracomment>
     <message>
         <source>The document %1 has already been added</source>
         <translation>Документ %1 уже добавлен</translation>
+    </message>
+    <message>
+        <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
+        <translation>Файлы электронных книг (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
 </context>
 <context>
@@ -1196,6 +1196,25 @@ delete to trash</extracomment>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Раздел</translation>
+    </message>
+</context>
+<context>
+    <name>mobi::MobiDocument</name>
+    <message>
+        <source>This book is protected and cannot be opened.</source>
+        <translation>Эта книга защищена, её невозможно открыть.</translation>
+    </message>
+    <message>
+        <source>This file is not a Mobipocket book, or it is damaged.</source>
+        <translation>Этот файл не является книгой Mobipocket или повреждён.</translation>
+    </message>
+    <message>
+        <source>The text of this book is damaged and cannot be shown.</source>
+        <translation>Текст этой книги повреждён и не может быть показан.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Не удаётся прочитать файл.</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #include "AddBooksWorker.h"
 
 #include "BookFormat.h"
+#include "epub/EpubParser.h"
 #include "fb2/FbParser.h"
 #include "mobi/MobiReader.h"
 
@@ -209,12 +210,15 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         if (book.title.isEmpty())
             book.title = baseName;
         return true;
+    case 0:
+        if (!readEpub(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
     case 1:
     case 5:
         if (!readMobi(book.full_path, book) || book.title.isEmpty())
             book.title = baseName;
         return true;
-    case 0:
     case 3:
     case 6:
     case 7:
@@ -254,5 +258,21 @@ bool AddBooksWorker::readMobi(const QString& path, BookDto& book)
     book.author = reader.author();
     book.metadata = reader.metadata();
     book.cover = saveCover(path, reader.cover());
+    return true;
+}
+
+bool AddBooksWorker::readEpub(const QString& path, BookDto& book)
+{
+    // Metadata only: the package and the cover are read, the chapters never.
+    epub::EpubParser parser;
+    epub::Book epub;
+    if (!parser.parse(path, epub, true)) {
+        qCWarning(lcAddBooks) << "cannot read the EPUB package of" << path << parser.errorString();
+        return false;
+    }
+    book.title = epub.title();
+    book.author = epub.authors();
+    book.metadata = epub.metadataCodes();
+    book.cover = saveCover(path, epub.coverImage);
     return true;
 }

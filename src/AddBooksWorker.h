@@ -72,6 +72,7 @@ private:
     bool readMetadata(BookDto& book);
     bool readFb2(const QString& path, BookDto& book);
     bool readMobi(const QString& path, BookDto& book);
+    bool readEpub(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;

@@ -1191,6 +1191,25 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>epub::EpubDocument</name>
+    <message>
+        <source>The file is damaged or is not an EPUB book.</source>
+        <translation>Die Datei ist beschädigt oder kein EPUB-Buch.</translation>
+    </message>
+    <message>
+        <source>The file is not a valid EPUB book.</source>
+        <translation>Die Datei ist kein gültiges EPUB-Buch.</translation>
+    </message>
+    <message>
+        <source>The file is damaged.</source>
+        <translation>Die Datei ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The book is protected against copying (DRM) and cannot be opened.</source>
+        <translation>Das Buch ist kopiergeschützt (DRM) und kann nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
     <name>fb2::FbDocument</name>
     <message>
         <source>Partition</source>

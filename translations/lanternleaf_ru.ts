@@ -1191,6 +1191,25 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>epub::EpubDocument</name>
+    <message>
+        <source>The file is damaged or is not an EPUB book.</source>
+        <translation>Файл повреждён или не является книгой EPUB.</translation>
+    </message>
+    <message>
+        <source>The file is not a valid EPUB book.</source>
+        <translation>Файл не является корректной книгой EPUB.</translation>
+    </message>
+    <message>
+        <source>The file is damaged.</source>
+        <translation>Файл повреждён.</translation>
+    </message>
+    <message>
+        <source>The book is protected against copying (DRM) and cannot be opened.</source>
+        <translation>Книга защищена от копирования (DRM) и не может быть открыта.</translation>
+    </message>
+</context>
+<context>
     <name>fb2::FbDocument</name>
     <message>
         <source>Partition</source>

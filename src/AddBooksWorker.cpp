@@ -2,6 +2,7 @@
 
 #include "BookFormat.h"
 #include "comics/ComicDocument.h"
+#include "epub/EpubParser.h"
 #include "fb2/FbParser.h"
 #include "mobi/MobiReader.h"
 #include "pdf/PdfDocument.h"
@@ -211,6 +212,10 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         if (book.title.isEmpty())
             book.title = baseName;
         return true;
+    case 0:
+        if (!readEpub(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
     case 1:
     case 5:
         if (!readMobi(book.full_path, book) || book.title.isEmpty())
@@ -223,9 +228,6 @@ bool AddBooksWorker::readMetadata(BookDto& book)
     case 6:
     case 7:
         readComic(book.full_path, book);
-        return true;
-    case 0:
-        book.title = baseName;
         return true;
     default:
         return false;
@@ -288,5 +290,21 @@ bool AddBooksWorker::readMobi(const QString& path, BookDto& book)
     book.author = reader.author();
     book.metadata = reader.metadata();
     book.cover = saveCover(path, reader.cover());
+    return true;
+}
+
+bool AddBooksWorker::readEpub(const QString& path, BookDto& book)
+{
+    // Metadata only: the package and the cover are read, the chapters never.
+    epub::EpubParser parser;
+    epub::Book epub;
+    if (!parser.parse(path, epub, true)) {
+        qCWarning(lcAddBooks) << "cannot read the EPUB package of" << path << parser.errorString();
+        return false;
+    }
+    book.title = epub.title();
+    book.author = epub.authors();
+    book.metadata = epub.metadataCodes();
+    book.cover = saveCover(path, epub.coverImage);
     return true;
 }

@@ -77,6 +77,7 @@ private:
     bool readPdf(const QString& path, BookDto& book);
     /// Title (from the file name) and first page as cover of a comic.
     void readComic(const QString& path, BookDto& book);
+    bool readEpub(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;

@@ -1,6 +1,7 @@
 #include "BookFormat.h"
 
 #include "TextDocument.h"
+#include "epub/EpubDocument.h"
 #include "fb2/FbDocument.h"
 #include "mobi/MobiDocument.h"
 
@@ -108,9 +109,9 @@ Viewer viewerFor(int code)
 TextDocument* createTextDocument(const QString& path)
 {
     using Factory = std::function<TextDocument*(const QString&)>;
-    // One line per reflowable back-end. EPUB falls through to the plain
-    // document until its back-end is added here.
+    // One line per reflowable back-end.
     static const QList<QPair<int, Factory>> factories = {
+        {BookFormat::Epub, [](const QString& p) { return new epub::EpubDocument(p); }},
         {BookFormat::Fb2, [](const QString& p) { return new fb2::FbDocument(p); }},
         {BookFormat::Mobi, [](const QString& p) { return new mobi::MobiDocument(p); }},
         {BookFormat::Prc, [](const QString& p) { return new mobi::MobiDocument(p); }},

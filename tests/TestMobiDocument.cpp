@@ -83,12 +83,8 @@ int textPosition(const QTextDocument& doc, const QString& text)
 
 QString samplesFolder()
 {
-    for (const QString& dir :
-         {QStringLiteral(LANTERNLEAF_SAMPLES_DIR), QStringLiteral("/work/shared/samples")}) {
-        if (QFileInfo(dir + "/mobi").isDir())
-            return dir;
-    }
-    return QString();
+    const QString dir = QStringLiteral(LANTERNLEAF_SAMPLES_DIR);
+    return QFileInfo(dir + "/mobi").isDir() ? dir : QString();
 }
 
 } // namespace

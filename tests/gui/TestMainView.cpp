@@ -3,6 +3,7 @@
 #include "MessageView.h"
 #include "OverlayController.h"
 #include "Paths.h"
+#include "SettingsView.h"
 #include "util/TestHome.h"
 
 #include <QLabel>
@@ -401,7 +402,7 @@ private slots:
         MainView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        auto* settings = view.findChild<QWidget*>("settingsPlaceholder");
+        auto* settings = static_cast<QWidget*>(view.findChild<SettingsView*>());
         auto* dim = view.findChild<QWidget*>("backgroundSettingsView");
         QVERIFY(settings && dim);
 

@@ -10,12 +10,14 @@
 #include "FileDialogs.h"
 #include "FolderModel.h"
 #include "HeaderBar.h"
+#include "HelpView.h"
 #include "LibraryView.h"
 #include "Logger.h"
 #include "MessageView.h"
 #include "OverlayController.h"
 #include "Paths.h"
 #include "SearchView.h"
+#include "SettingsView.h"
 #include "SizeGrip.h"
 #include "StartView.h"
 #include "TocView.h"
@@ -24,7 +26,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -53,35 +54,6 @@ void restyle(QWidget* widget)
     widget->style()->unpolish(widget);
     widget->style()->polish(widget);
     widget->update();
-}
-
-// Stands in for a panel that a later version brings: its title, a plain
-// note and a way out, so the slide-in never shows an empty white sheet.
-QFrame* makePlaceholder(const QString& name, const QString& title, QWidget* parent, QPushButton** closeButton)
-{
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setProperty("placeholderPanel", true);
-    auto* layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(32, 24, 24, 24);
-    auto* top = new QHBoxLayout;
-    auto* heading = new QLabel(title, frame);
-    heading->setObjectName("labelPlaceholderTitle");
-    auto* close = new QPushButton(frame);
-    close->setObjectName("buttonClosePlaceholder");
-    close->setText(QStringLiteral("\u2715"));
-    close->setCursor(Qt::PointingHandCursor);
-    close->setFixedSize(32, 32);
-    top->addWidget(heading, 1);
-    top->addWidget(close);
-    layout->addLayout(top);
-    auto* note = new QLabel(MainView::tr("Not available in this version."), frame);
-    note->setObjectName("labelPlaceholderNote");
-    note->setWordWrap(true);
-    layout->addWidget(note);
-    layout->addStretch(1);
-    *closeButton = close;
-    return frame;
 }
 
 } // namespace
@@ -180,15 +152,19 @@ void MainView::buildOverlays()
 
     m_tocView = new TocView(this);
     m_searchView = new SearchView(m_context, this);
-    QPushButton* close = nullptr;
-    m_settingsPage = makePlaceholder("settingsPlaceholder", tr("Settings"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideSettings);
+    auto* settings = new SettingsView(this);
+    connect(settings, &SettingsView::onHideWindow, this, &MainView::onHideSettings);
+    m_settingsPage = settings;
     m_settingsPage->setMinimumWidth(720);
+    auto* help = new HelpView(this);
+    connect(help, &HelpView::onHideWindow, this, [this] { hideWindowAnimated(m_helpPage); });
+    m_helpPage = help;
+    m_helpPage->setMinimumWidth(720);
     m_bookEdit = new BookEditPropertiesView(m_bookModel, this);
     m_editPage = m_bookEdit;
     m_editPage->setMinimumWidth(720);
-    for (QWidget* overlay :
-         {static_cast<QWidget*>(m_tocView), static_cast<QWidget*>(m_searchView), m_settingsPage, m_editPage})
+    for (QWidget* overlay : {static_cast<QWidget*>(m_tocView), static_cast<QWidget*>(m_searchView),
+                             m_settingsPage, m_helpPage, m_editPage})
         overlay->hide();
 }
 
@@ -236,6 +212,7 @@ void MainView::connectParts()
     connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
     connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
     connect(m_bookViewer, &BookViewer::showSearch, this, &MainView::onShowSearchPanel);
+    connect(m_bookViewer, &BookViewer::openFailed, this, &MainView::toLibrary);
     connect(m_context, &UserContext::bookInfoChanged, this, &MainView::bookInfoChanged);
     connect(m_context, &UserContext::searhingTextChanged, this, &MainView::onSearchTextChanged);
 
@@ -813,16 +790,17 @@ void MainView::saveWindowGeometry()
     settings->setValue("mainview.screen", QGuiApplication::screens().indexOf(windowScreen()));
 }
 
-// ---------------------------------------------------------------- web pages
+// ---------------------------------------------------------------- help
 
 void MainView::onNavigateToSite()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://tarnwick.example/lanternleaf")));
+    // The program's own help page works offline: it stands in for the site.
+    showWindowAnimated(m_helpPage);
 }
 
 void MainView::onNavigateToSiteHelp()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://tarnwick.example/lanternleaf/help")));
+    showWindowAnimated(m_helpPage);
 }
 
 // ---------------------------------------------------------------- pages and panels not built in yet

@@ -179,6 +179,7 @@ private:
     TocView* m_tocView = nullptr;
     SearchView* m_searchView = nullptr;
     QWidget* m_settingsPage = nullptr;
+    QWidget* m_helpPage = nullptr;
     QWidget* m_editPage = nullptr;
 
     BookDto m_currentBook;

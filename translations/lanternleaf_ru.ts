@@ -203,6 +203,19 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookViewer</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Не удаётся открыть файл</translation>
+    </message>
+    <message>
+        <source>The book &quot;%1&quot; cannot be opened.
+%2</source>
+        <translation>Не удаётся открыть книгу «%1».
+%2</translation>
+    </message>
+</context>
+<context>
     <name>BookmarkModel</name>
     <message>
         <source>Chapter title</source>
@@ -295,6 +308,113 @@ delete to trash</extracomment>
     <message>
         <source>Continue reading &quot;%1&quot;</source>
         <translation>Продолжить чтение «%1»</translation>
+    </message>
+</context>
+<context>
+    <name>HelpView</name>
+    <message>
+        <source>Laid out in pages in the fonts and colors of the reading profile, in one or two columns.</source>
+        <translation>Разбиваются на страницы шрифтами и цветами профиля чтения, в одну или две колонки.</translation>
+    </message>
+    <message>
+        <source>Shown as page pictures with zoom, one or two pages at a time. A protected PDF asks for its password.</source>
+        <translation>Показываются как изображения страниц с масштабированием, по одной или по две страницы. Защищённый PDF запрашивает пароль.</translation>
+    </message>
+    <message>
+        <source>Mobipocket, PalmDOC</source>
+        <translation>Mobipocket, PalmDOC</translation>
+    </message>
+    <message>
+        <source>Comic archives</source>
+        <translation>Архивы комиксов</translation>
+    </message>
+    <message>
+        <source>Library database</source>
+        <translation>База данных библиотеки</translation>
+    </message>
+    <message>
+        <source>Covers and unpacked books</source>
+        <translation>Обложки и распакованные книги</translation>
+    </message>
+    <message>
+        <source>Log files, one per day</source>
+        <translation>Файлы журнала, по одному на день</translation>
+    </message>
+    <message>
+        <source>Crash reports</source>
+        <translation>Отчёты о сбоях</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Imported books</source>
+        <translation>Импортированные книги</translation>
+    </message>
+    <message>
+        <source>Translations</source>
+        <translation>Переводы</translation>
+    </message>
+    <message>
+        <source>Lanternleaf Help</source>
+        <translation>Справка Lanternleaf</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Версия %1</translation>
+    </message>
+    <message>
+        <source>Lanternleaf is a reader for your own library of e-books. It opens every book where you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors you choose.</source>
+        <translation>Lanternleaf — программа для чтения вашей личной библиотеки электронных книг. Она открывает каждую книгу на том месте, где вы остановились, хранит ваши закладки и позволяет читать шрифтами и цветами на ваш выбор.</translation>
+    </message>
+    <message>
+        <source>Add books with “Add book” or “Add folder”, by dropping files on the window, or by opening a book file with Lanternleaf. The books stay where they are on your disk; the library only remembers them. A book you delete goes to the trash, and emptying the trash removes it from the library, never from the disk.</source>
+        <translation>Добавляйте книги кнопками «Добавить книгу» и «Добавить папку», перетаскиванием файлов в окно или открытием файла книги в Lanternleaf. Книги остаются там, где лежат на диске; библиотека только запоминает их. Удалённая книга попадает в корзину, а очистка корзины убирает её из библиотеки, но никогда не с диска.</translation>
+    </message>
+    <message>
+        <source>Formats</source>
+        <translation>Форматы</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Чтение</translation>
+    </message>
+    <message>
+        <source>Double-click a book on the shelf or in the table to read it; it opens at the place where you left it. “Continue reading” in the header goes back to the last book.</source>
+        <translation>Чтобы читать книгу, дважды щёлкните по ней на полке или в таблице; она откроется на том месте, где вы остановились. Кнопка «Продолжить чтение» в заголовке возвращает к последней книге.</translation>
+    </message>
+    <message>
+        <source>The toolbar beside the page adds bookmarks, shows the contents, changes the font size, switches between one and two columns and between the Day, Night and Sepia reading profiles, searches the book and switches to full screen. Type a page number into the search field to go to that page.</source>
+        <translation>Панель инструментов рядом со страницей добавляет закладки, показывает содержание, меняет размер шрифта, переключает одну или две колонки и профили чтения «День», «Ночь» и «Сепия», ищет по книге и включает полноэкранный режим. Чтобы перейти на страницу, введите её номер в поле поиска.</translation>
+    </message>
+    <message>
+        <source>“Settings” changes the fonts, sizes and colors of each reading profile, the page-turn fade, the language and the library folder. Nothing changes until you press “SAVE SETTINGS”; the open book then shows the same place in its new look.</source>
+        <translation>В «Настройках» меняются шрифты, размеры и цвета каждого профиля чтения, плавная смена страниц, язык и папка библиотеки. Ничего не изменится, пока вы не нажмёте «СОХРАНИТЬ НАСТРОЙКИ»; после этого открытая книга покажет то же место в новом виде.</translation>
+    </message>
+    <message>
+        <source>Keyboard and mouse</source>
+        <translation>Клавиатура и мышь</translation>
+    </message>
+    <message>
+        <source>Where your files are</source>
+        <translation>Где хранятся ваши файлы</translation>
+    </message>
+    <message>
+        <source>Click a path to show it in the file manager.</source>
+        <translation>Щёлкните по пути, чтобы показать его в файловом менеджере.</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
     </message>
 </context>
 <context>
@@ -503,10 +623,6 @@ delete to trash</extracomment>
 <context>
     <name>MainView</name>
     <message>
-        <source>Settings</source>
-        <translation>Настройки</translation>
-    </message>
-    <message>
         <source>Failed to open file</source>
         <translation>Не удалось открыть файл</translation>
     </message>
@@ -529,10 +645,6 @@ delete to trash</extracomment>
     <message>
         <source>The document %1 has already been added</source>
         <translation>Документ %1 уже добавлен</translation>
-    </message>
-    <message>
-        <source>Not available in this version.</source>
-        <translation>Недоступно в этой версии.</translation>
     </message>
     <message>
         <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
@@ -713,6 +825,253 @@ delete to trash</extracomment>
         <source>English</source>
         <translation>Русский</translation>
     </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Profiles</source>
+        <translation>Профили</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>Система</translation>
+    </message>
+    <message>
+        <source>Profile:</source>
+        <translation>Профиль:</translation>
+    </message>
+    <message>
+        <source>Restore Default Settings</source>
+        <translation>Восстановить настройки по умолчанию</translation>
+    </message>
+    <message>
+        <source>Text Font:</source>
+        <translation>Шрифт текста:</translation>
+    </message>
+    <message>
+        <source>Caption:</source>
+        <translation>Заголовки:</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>Цвет:</translation>
+    </message>
+    <message>
+        <source>Background color:</source>
+        <translation>Цвет фона:</translation>
+    </message>
+    <message>
+        <source>Workground color:</source>
+        <translation>Цвет поля вокруг:</translation>
+    </message>
+    <message>
+        <source>Click to choose a color</source>
+        <translation>Щёлкните, чтобы выбрать цвет</translation>
+    </message>
+    <message>
+        <source>Library folder:</source>
+        <translation>Папка библиотеки:</translation>
+    </message>
+    <message>
+        <source>Select library folder</source>
+        <translation>Выберите папку библиотеки</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>Язык:</translation>
+    </message>
+    <message>
+        <source>Turn page fade ON:</source>
+        <translation>Плавная смена страниц:</translation>
+    </message>
+    <message>
+        <source>SAVE SETTINGS</source>
+        <translation>СОХРАНИТЬ НАСТРОЙКИ</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutTable</name>
+    <message>
+        <source>Main window</source>
+        <translation>Главное окно</translation>
+    </message>
+    <message>
+        <source>Reading EPUB, MOBI, PRC and FB2 books</source>
+        <translation>Чтение книг EPUB, MOBI, PRC и FB2</translation>
+    </message>
+    <message>
+        <source>Reading PDF books and comics (CBZ, CBR)</source>
+        <translation>Чтение книг PDF и комиксов (CBZ, CBR)</translation>
+    </message>
+    <message>
+        <source>Settings and help pages</source>
+        <translation>Страницы настроек и справки</translation>
+    </message>
+    <message>
+        <source>Next page</source>
+        <translation>Следующая страница</translation>
+    </message>
+    <message>
+        <source>Previous page</source>
+        <translation>Предыдущая страница</translation>
+    </message>
+    <message>
+        <source>First page</source>
+        <translation>Первая страница</translation>
+    </message>
+    <message>
+        <source>Last page</source>
+        <translation>Последняя страница</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Уменьшить</translation>
+    </message>
+    <message>
+        <source>One page at a time</source>
+        <translation>По одной странице</translation>
+    </message>
+    <message>
+        <source>Two pages side by side</source>
+        <translation>Две страницы рядом</translation>
+    </message>
+    <message>
+        <source>Fit the page to the window</source>
+        <translation>Вписать страницу в окно</translation>
+    </message>
+    <message>
+        <source>Original size</source>
+        <translation>Исходный размер</translation>
+    </message>
+    <message>
+        <source>Move a page larger than the window</source>
+        <translation>Сдвинуть страницу, которая больше окна</translation>
+    </message>
+    <message>
+        <source>Full screen on or off (while reading)</source>
+        <translation>Включить или выключить полноэкранный режим (при чтении)</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>Выйти из полноэкранного режима</translation>
+    </message>
+    <message>
+        <source>Minimize the window</source>
+        <translation>Свернуть окно</translation>
+    </message>
+    <message>
+        <source>Maximize or restore the window</source>
+        <translation>Развернуть или восстановить окно</translation>
+    </message>
+    <message>
+        <source>Close the page without saving</source>
+        <translation>Закрыть страницу без сохранения</translation>
+    </message>
+    <message>
+        <source>Ctrl</source>
+        <translation>Ctrl</translation>
+    </message>
+    <message>
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message>
+        <source>Shift</source>
+        <translation>Shift</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Пробел</translation>
+    </message>
+    <message>
+        <source>Right arrow</source>
+        <translation>Стрелка вправо</translation>
+    </message>
+    <message>
+        <source>Left arrow</source>
+        <translation>Стрелка влево</translation>
+    </message>
+    <message>
+        <source>Page Down</source>
+        <translation>Page Down</translation>
+    </message>
+    <message>
+        <source>Page Up</source>
+        <translation>Page Up</translation>
+    </message>
+    <message>
+        <source>Backspace</source>
+        <translation>Backspace</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Click on the left half of the page</source>
+        <translation>Щелчок по левой половине страницы</translation>
+    </message>
+    <message>
+        <source>Click on the right half of the page</source>
+        <translation>Щелчок по правой половине страницы</translation>
+    </message>
+    <message>
+        <source>Mouse wheel towards you</source>
+        <translation>Колесо мыши к себе</translation>
+    </message>
+    <message>
+        <source>Mouse wheel away from you</source>
+        <translation>Колесо мыши от себя</translation>
+    </message>
+    <message>
+        <source>Double-click on the page</source>
+        <translation>Двойной щелчок по странице</translation>
+    </message>
+    <message>
+        <source>Ctrl+mouse wheel away from you</source>
+        <translation>Ctrl+колесо мыши от себя</translation>
+    </message>
+    <message>
+        <source>Ctrl+mouse wheel towards you</source>
+        <translation>Ctrl+колесо мыши к себе</translation>
+    </message>
+    <message>
+        <source>Mouse wheel</source>
+        <translation>Колесо мыши</translation>
+    </message>
+    <message>
+        <source>Drag with the mouse</source>
+        <translation>Перетаскивание мышью</translation>
+    </message>
+    <message>
+        <source>Double-click on the title bar or the header</source>
+        <translation>Двойной щелчок по заголовку окна или верхней панели</translation>
+    </message>
 </context>
 <context>
     <name>SplashScreen</name>
@@ -845,6 +1204,33 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>comics::ComicDocument</name>
+    <message>
+        <source>The archive is protected by a password.</source>
+        <translation>Архив защищён паролем.</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a comic archive.</source>
+        <translation>Файл повреждён или не является архивом комикса.</translation>
+    </message>
+    <message>
+        <source>The archive holds no pages.</source>
+        <translation>В архиве нет страниц.</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Страница %1</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
+    </message>
+</context>
+<context>
     <name>epub::EpubDocument</name>
     <message>
         <source>The file is damaged or is not an EPUB book.</source>
@@ -888,6 +1274,37 @@ delete to trash</extracomment>
     <message>
         <source>The file cannot be read.</source>
         <translation>Не удаётся прочитать файл.</translation>
+    </message>
+</context>
+<context>
+    <name>pdf::PdfDocument</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Не удаётся открыть файл</translation>
+    </message>
+    <message>
+        <source>The password is incorrect</source>
+        <translation>Неверный пароль</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Не удаётся прочитать файл.</translation>
+    </message>
+    <message>
+        <source>The document has more pages than the program can show.</source>
+        <translation>В документе больше страниц, чем может показать программа.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a PDF document.</source>
+        <translation>Файл повреждён или не является документом PDF.</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
     </message>
 </context>
 </TS>

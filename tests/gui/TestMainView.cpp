@@ -3,6 +3,7 @@
 #include "MessageView.h"
 #include "OverlayController.h"
 #include "Paths.h"
+#include "SettingsView.h"
 #include "util/TestHome.h"
 
 #include <QLabel>
@@ -287,12 +288,17 @@ private slots:
             QString("The file you are trying to open was not found by the following path: %1").arg(path));
         QCOMPARE(view.currentPage(), int(MainView::LibraryPage));
 
+        // An empty file is there but is no book: the reader says so, naming
+        // the file, and goes back to the library.
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
+        MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
         QMetaObject::invokeMethod(&view, "continueReading");
-        QCOMPARE(MessageView::shownMessages().size(), 1);
-        QCOMPARE(view.currentPage(), int(MainView::ReadingPage));
+        const auto after = MessageView::shownMessages();
+        QCOMPARE(after.size(), 2);
+        QVERIFY(after[1].text.contains(QDir::toNativeSeparators(path)));
+        QCOMPARE(view.currentPage(), int(MainView::LibraryPage));
     }
 
     void continueReadingWithoutBookDoesNothing()
@@ -401,7 +407,7 @@ private slots:
         MainView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        auto* settings = view.findChild<QWidget*>("settingsPlaceholder");
+        auto* settings = static_cast<QWidget*>(view.findChild<SettingsView*>());
         auto* dim = view.findChild<QWidget*>("backgroundSettingsView");
         QVERIFY(settings && dim);
 

@@ -550,6 +550,7 @@ private slots:
         setColumns(2);
         const int id = addBook();
         MainView view;
+        view.resize(1000, 700);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QMetaObject::invokeMethod(&view, "onBookOpened", Q_ARG(int, id));

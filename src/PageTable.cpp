@@ -9,6 +9,8 @@ namespace {
 // Until a unit was laid out: a page of a common reading area holds about this
 // many characters.
 constexpr double kDefaultCharactersPerPage = 1800.0;
+// The weight of that default, in pages, against the pages counted so far.
+constexpr double kPriorPages = 4.0;
 } // namespace
 
 void PageTable::reset(const QVector<int>& lengths)
@@ -67,9 +69,13 @@ bool PageTable::isCounted(int unit) const
 
 double PageTable::charactersPerPage() const
 {
-    if (m_countedPages > 0 && m_countedLength > 0)
-        return qMax(1.0, double(m_countedLength) / double(m_countedPages));
-    return kDefaultCharactersPerPage;
+    // The counted units' figure, pulled towards the default while few pages
+    // are counted: a book opens on a cover or title page (a page for a
+    // handful of characters), which alone would make the estimate for the
+    // whole book a hundred times too large.
+    const double pages = double(m_countedPages) + kPriorPages;
+    const double characters = double(m_countedLength) + kPriorPages * kDefaultCharactersPerPage;
+    return qMax(1.0, characters / pages);
 }
 
 int PageTable::pagesOf(int unit) const

@@ -1,6 +1,7 @@
 #include "BookResources.h"
 #include "BookText.h"
 #include "PageCache.h"
+#include "PageTable.h"
 #include "Settings.h"
 #include "TextDocument.h"
 #include "util/TestHome.h"
@@ -336,6 +337,27 @@ private slots:
         QVERIFY(waitForExact(fresh));
         QCOMPARE(d.pageCount(), fresh.pageCount());
         QCOMPARE(d.page(), fresh.calcPageByPosition(position));
+    }
+
+    // A book opens on a cover and a title page: pages for a few characters
+    // must not make the estimate for the rest of the book many times too
+    // large.
+    void estimateAfterTitlePages()
+    {
+        PageTable table;
+        QVector<int> lengths{3, 12};
+        for (int i = 0; i < 40; ++i)
+            lengths << 9000;
+        table.reset(lengths);
+        table.setCounted(0, {0});
+        table.setCounted(1, {0});
+        const int estimate = table.pageCount();
+        QVERIFY2(estimate >= 40 * 2 && estimate <= 40 * 10, qPrintable(QString::number(estimate)));
+        QVERIFY(!table.isExact());
+        // Counted text pages take over from the default.
+        for (int i = 2; i < 12; ++i)
+            table.setCounted(i, {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000});
+        QCOMPARE(table.pagesOf(20), 9);
     }
 
     void newFontCancelsTheCount()

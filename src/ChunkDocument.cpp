@@ -57,6 +57,11 @@ QVector<int> ChunkDocument::paginate()
             starts[page] = position;
     };
     for (QTextBlock block = begin(); block.isValid(); block = block.next()) {
+        // An empty paragraph starts no page: a chapter ending in a page break
+        // pushes the document's closing empty paragraph onto a page of its
+        // own, which inside the whole book holds the next chapter.
+        if (block.length() <= 1)
+            continue;
         const qreal top = layout->blockBoundingRect(block).top();
         const QTextLayout* lines = block.layout();
         if (!lines || lines->lineCount() == 0) {

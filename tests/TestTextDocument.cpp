@@ -461,6 +461,23 @@ private slots:
         QCOMPARE(d.page(), page);
     }
 
+    // A cover chapter ending in a page break (as the FB2 converter writes
+    // it) takes one page: laid out alone, the break must not leave a blank
+    // page the whole book does not have.
+    void chapterEndingInAPageBreak()
+    {
+        const QStringList list = {QStringLiteral("<p>Cover</p><p style=\"page-break-after:always\"></p>"),
+                                  chapter(1, 10)};
+        HtmlDocument d(list);
+        d.setViewPortSize(QSize(420, 520));
+        QVERIFY(waitForExact(d));
+        QVERIFY(d.pageText(1).startsWith("Cover"));
+        QVERIFY2(d.pageText(2).startsWith("Chapter 1"), qPrintable(d.pageText(2)));
+        const std::unique_ptr<QTextDocument> whole = d.wholeDocument();
+        whole->setPageSize(d.pageSize());
+        QCOMPARE(d.pageCount(), whole->pageCount());
+    }
+
     void searchResults()
     {
         HtmlDocument d({book(120)});

@@ -400,6 +400,7 @@ private slots:
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         viewer->setFocus();
+        QTRY_VERIFY(doc->isPageCountExact()); // End goes to the last page counted
         const int count = doc->pageCount();
         const QList<QPair<Qt::Key, int>> steps{
             {Qt::Key_Space, 2}, {Qt::Key_Right, 3},  {Qt::Key_PageDown, 4}, {Qt::Key_Backspace, 3},

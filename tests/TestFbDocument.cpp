@@ -137,10 +137,16 @@ private slots:
             << Fb2Builder().body(body).rawBinary("pic", "@@@not base64 at all!!").build() << true << true;
         QTest::newRow("huge image") << Fb2Builder().body(body).rawBinary("pic", hugeBmpBase64()).build()
                                     << true << true;
+        // Metadata never looks into the bodies: nesting there is a broken
+        // body, in the description a refused book.
         QTest::newRow("deep nesting")
             << Fb2Builder()
                    .body(QString("<section>").repeated(3000) + QString("</section>").repeated(3000))
                    .build()
+            << false << true;
+        QTest::newRow("deep nesting in the description")
+            << Fb2Builder().body(body).build().replace(
+                   "<lang>", QByteArray("<p>").repeated(3000) + QByteArray("</p>").repeated(3000) + "<lang>")
             << false << false;
     }
     void damaged()

@@ -6,6 +6,7 @@
 #include "CategoryDto.h"
 
 #include <QList>
+#include <QMap>
 #include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
@@ -80,6 +81,9 @@ public:
     int allBookCount();
     /// Books of one format not in the trash; -1 on failure.
     int bookCountByFormat(int format);
+    /// Books not deleted, per format code, in one query; formats without
+    /// books are left out. Empty on failure.
+    QMap<int, int> bookCountsByFormat();
 
     // Book lists; empty on failure.
     QList<BookDto> selectAll();

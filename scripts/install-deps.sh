@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev
   qttools5-dev-tools qttools5-dev
-  libquazip1-qt5-dev libpoppler-qt5-dev libunrar-dev
+  libquazip1-qt5-dev libpoppler-qt5-dev libunrar-dev rar
   xvfb xauth imagemagick
   fonts-dejavu-core fonts-liberation2
   bc xdotool

@@ -1,7 +1,9 @@
 #include "AddBooksWorker.h"
 
 #include "BookFormat.h"
+#include "epub/EpubParser.h"
 #include "fb2/FbParser.h"
+#include "mobi/MobiReader.h"
 
 #include "BookProvider.h"
 #include "Logger.h"
@@ -71,7 +73,7 @@ AddBooksWorker::AddBooksWorker(const QList<QFileInfo>& input, QObject* parent)
 
 QStringList AddBooksWorker::supportedSuffixes()
 {
-    return BookFormat::acceptedSuffixes();
+    return BookFormat::acceptedSuffixes() + BookFormat::aliasSuffixes();
 }
 
 int AddBooksWorker::formatFromSuffix(const QString& suffix)
@@ -297,9 +299,15 @@ bool AddBooksWorker::readMetadata(BookDto& book)
             book.title = baseName;
         return true;
     case 0:
+        if (!readEpub(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
     case 1:
-    case 3:
     case 5:
+        if (!readMobi(book.full_path, book) || book.title.isEmpty())
+            book.title = baseName;
+        return true;
+    case 3:
     case 6:
     case 7:
         book.title = baseName;
@@ -325,5 +333,36 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     book.author = fb.authors();
     book.metadata = fb.metadata();
     book.cover = saveCoverData(path, fb.coverData);
+    return true;
+}
+
+bool AddBooksWorker::readMobi(const QString& path, BookDto& book)
+{
+    // Headers and the cover record only: the text is never decoded here.
+    mobi::MobiReader reader;
+    if (!reader.open(path)) {
+        qCWarning(lcAddBooks) << "cannot read the Mobipocket headers of" << path << reader.errorString();
+        return false;
+    }
+    book.title = reader.title();
+    book.author = reader.author();
+    book.metadata = reader.metadata();
+    book.cover = saveCover(path, reader.cover());
+    return true;
+}
+
+bool AddBooksWorker::readEpub(const QString& path, BookDto& book)
+{
+    // Metadata only: the package and the cover are read, the chapters never.
+    epub::EpubParser parser;
+    epub::Book epub;
+    if (!parser.parse(path, epub, true)) {
+        qCWarning(lcAddBooks) << "cannot read the EPUB package of" << path << parser.errorString();
+        return false;
+    }
+    book.title = epub.title();
+    book.author = epub.authors();
+    book.metadata = epub.metadataCodes();
+    book.cover = saveCover(path, epub.coverImage);
     return true;
 }

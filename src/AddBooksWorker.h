@@ -45,7 +45,8 @@ public:
 
     AddBooksWorker(const QList<QFileInfo>& input, QObject* parent = nullptr);
 
-    /// The suffixes a folder scan picks up, lower case.
+    /// The suffixes a folder scan picks up, lower case (the accepted ones and
+    /// "azw3").
     static QStringList supportedSuffixes();
     /// The format code of a suffix, ignoring case; 9 when unknown.
     static int formatFromSuffix(const QString& suffix);
@@ -102,6 +103,8 @@ private:
     /// when the format is not one the library adds. Runs on the helper thread.
     bool readMetadata(BookDto& book);
     bool readFb2(const QString& path, BookDto& book);
+    bool readMobi(const QString& path, BookDto& book);
+    bool readEpub(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;

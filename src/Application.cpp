@@ -9,6 +9,7 @@
 #include "MessageView.h"
 #include "Paths.h"
 #include "SplashScreen.h"
+#include "Translations.h"
 #include "UserContext.h"
 #include "WorkerTypes.h"
 
@@ -141,7 +142,7 @@ void Application::setLanguage(const QString& language)
         removeTranslator(m_translator);
     else
         m_translator = new QTranslator;
-    const QString file = Paths::translationsFolder() + QStringLiteral("/lanternleaf_%1.qm").arg(language);
+    const QString file = Translations::fileFor(language);
     const bool ok = m_translator->load(file);
     qCDebug(lcApp) << "Load translation:" << file;
     qCDebug(lcApp) << "Result:" << ok;

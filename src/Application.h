@@ -47,8 +47,8 @@ public slots:
     /// Installs the translation named by the "Language" setting, or the
     /// system locale's language when that is empty.
     void loadTranslator();
-    /// Installs "lanternleaf_<language>.qm" from the translations folder; a
-    /// file that cannot be loaded leaves an empty translator (English).
+    /// Installs "lanternleaf_<language>.qm" found by Translations::fileFor;
+    /// a file that cannot be loaded leaves an empty translator (English).
     void setLanguage(const QString& language);
     /// Shows a folder, or a file selected in its folder, in the file manager.
     static void showInExplorer(const QString& filePath);

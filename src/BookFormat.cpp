@@ -1,7 +1,9 @@
 #include "BookFormat.h"
 
 #include "TextDocument.h"
+#include "epub/EpubDocument.h"
 #include "fb2/FbDocument.h"
+#include "mobi/MobiDocument.h"
 
 #include <QFileInfo>
 
@@ -23,11 +25,19 @@ constexpr Entry kRegistry[] = {
     {Djvu, "djvu"}, {Prc, "prc"},   {Cbz, "cbz"}, {Cbr, "cbr"},
 };
 
+// Further suffixes read by a registered format; they have no code of their
+// own (a Kindle KF8 book is stored as a MOBI book).
+constexpr Entry kAliases[] = {{Mobi, "azw3"}};
+
 } // namespace
 
 int formatFromSuffix(const QString& suffix)
 {
     for (const Entry& e : kRegistry) {
+        if (suffix.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
+            return e.code;
+    }
+    for (const Entry& e : kAliases) {
         if (suffix.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
             return e.code;
     }
@@ -62,9 +72,18 @@ QStringList acceptedSuffixes()
             QStringLiteral("cbr"),  QStringLiteral("cbz"),  QStringLiteral("pdf")};
 }
 
+QStringList aliasSuffixes()
+{
+    QStringList result;
+    for (const Entry& e : kAliases)
+        result << QString::fromLatin1(e.name);
+    return result;
+}
+
 bool isAccepted(const QString& suffix)
 {
-    return acceptedSuffixes().contains(suffix, Qt::CaseInsensitive);
+    return acceptedSuffixes().contains(suffix, Qt::CaseInsensitive) ||
+           aliasSuffixes().contains(suffix, Qt::CaseInsensitive);
 }
 
 Viewer viewerFor(int code)
@@ -90,10 +109,12 @@ Viewer viewerFor(int code)
 TextDocument* createTextDocument(const QString& path)
 {
     using Factory = std::function<TextDocument*(const QString&)>;
-    // One line per reflowable back-end. EPUB and MOBI/PRC fall through to the
-    // plain document until their back-ends are added here.
+    // One line per reflowable back-end.
     static const QList<QPair<int, Factory>> factories = {
+        {BookFormat::Epub, [](const QString& p) { return new epub::EpubDocument(p); }},
         {BookFormat::Fb2, [](const QString& p) { return new fb2::FbDocument(p); }},
+        {BookFormat::Mobi, [](const QString& p) { return new mobi::MobiDocument(p); }},
+        {BookFormat::Prc, [](const QString& p) { return new mobi::MobiDocument(p); }},
     };
 
     const int code = BookFormat::formatFromPath(path);

@@ -34,7 +34,8 @@ enum class Viewer
 };
 
 /// The code whose name equals `suffix` without regard to case (lowest code
-/// first); Unknown (9) when none does. `suffix` is the part after the last dot.
+/// first), or the code an alias suffix is read as ("azw3": Mobi); Unknown (9)
+/// when none does. `suffix` is the part after the last dot.
 int formatFromSuffix(const QString& suffix);
 /// Shorthand: the code of a file path's suffix.
 int formatFromPath(const QString& path);
@@ -45,7 +46,10 @@ QList<int> codes();
 /// Suffixes accepted when files are offered to the program, in this order:
 /// "epub", "mobi", "prc", "fb2", "cbr", "cbz", "pdf" (no "djvu").
 QStringList acceptedSuffixes();
-/// Whether `suffix` (any case) is among acceptedSuffixes().
+/// Suffixes read by a registered format without a code of their own:
+/// "azw3" (a Kindle KF8 book, stored with the code of MOBI).
+QStringList aliasSuffixes();
+/// Whether `suffix` (any case) is among acceptedSuffixes() or aliasSuffixes().
 bool isAccepted(const QString& suffix);
 /// Viewer for a code: Text for 0, 1, 2, 5; Pdf for 3; Image for 6, 7; None
 /// for anything else (djvu included).
@@ -55,8 +59,8 @@ Viewer viewerFor(int code);
 
 /// A new, parentless, not yet loaded text document for the book at `path`,
 /// chosen by the path's suffix without regard to case: ".fb2" gives an
-/// fb2::FbDocument; ".epub", ".mobi" and ".prc" give their format's document
-/// once those back-ends exist; any other suffix a plain empty TextDocument
-/// (page count 0). Never null; the caller owns the result and calls load().
+/// fb2::FbDocument; ".mobi", ".prc" and ".azw3" a mobi::MobiDocument; ".epub"
+/// its format's document once that back-end exists; any other suffix a plain
+/// empty TextDocument (page count 0). Never null; the caller owns the result and calls load().
 /// GUI thread (QTextDocument needs the GUI application's fonts).
 TextDocument* createTextDocument(const QString& path);

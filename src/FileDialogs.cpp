@@ -43,12 +43,16 @@ QString FileDialogs::saveFileName(QWidget* parent, const QString& caption, const
     return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
 }
 
-QString FileDialogs::existingDirectory(QWidget* parent, const QString& caption)
+QString FileDialogs::existingDirectory(QWidget* parent, const QString& caption, const QString& startFolder,
+                                       bool resolveSymlinks)
 {
     QStringList paths;
     if (takeAnswer(paths))
         return paths.value(0);
-    return QFileDialog::getExistingDirectory(parent, caption);
+    QFileDialog::Options options = QFileDialog::ShowDirsOnly;
+    if (!resolveSymlinks)
+        options |= QFileDialog::DontResolveSymlinks;
+    return QFileDialog::getExistingDirectory(parent, caption, startFolder, options);
 }
 
 void FileDialogs::setNextAnswer(const QStringList& paths)

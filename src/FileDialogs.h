@@ -14,7 +14,10 @@ public:
     static QStringList openFileNames(QWidget* parent, const QString& caption, const QString& filter);
     static QString openFileName(QWidget* parent, const QString& caption, const QString& filter);
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& filter);
-    static QString existingDirectory(QWidget* parent, const QString& caption);
+    /// A folder dialog showing folders only, opened at startFolder;
+    /// resolveSymlinks false keeps a chosen link as the user picked it.
+    static QString existingDirectory(QWidget* parent, const QString& caption,
+                                     const QString& startFolder = QString(), bool resolveSymlinks = true);
 
     /// Test seam: the next dialog of any kind returns these paths at once
     /// (an empty list: the user cancelled). One answer per dialog, in order.

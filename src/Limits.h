@@ -53,10 +53,20 @@ constexpr qint64 maxXmlFileSize = 512LL * 1024 * 1024;
 /// Nesting of XML elements. The deepest real books nest sections about ten
 /// levels; the recursive conversions would exhaust the stack far deeper.
 constexpr int maxXmlDepth = 256;
+/// Nesting of table-of-contents entries shown as a tree (FB2 sections, EPUB
+/// navigation, PDF outlines). Real books nest a few levels; entries deeper
+/// than this are shown at this level, so a hostile outline cannot exhaust the
+/// stack of the recursive tree building.
+constexpr int maxTocDepth = 64;
 
 /// Length of the text of one book after decompression (MOBI, PalmDOC): the
 /// longest real books are around 20 million characters.
 constexpr qint64 maxBookTextSize = 256LL * 1024 * 1024;
+/// Decompressed size of one text record of a MOBI or PalmDOC book. Real
+/// records hold 4096 bytes (the header field allows at most 65535); a
+/// dictionary that expands into itself (HUFF/CDIC) would otherwise grow
+/// without end.
+constexpr int maxTextRecordSize = 1024 * 1024;
 /// Pages of one page book (PDF, DjVu, comic). Real books stay below 10,000.
 constexpr int maxPageCount = 100000;
 

@@ -4,41 +4,41 @@
 
 #include "Application.h"
 #include "BookEditPropertiesView.h"
+#include "BookFormat.h"
 #include "BookModel.h"
 #include "BookViewer.h"
 #include "FileDialogs.h"
 #include "FolderModel.h"
-#include "Frame.h"
+#include "HeaderBar.h"
+#include "HelpView.h"
 #include "LibraryView.h"
 #include "Logger.h"
 #include "MessageView.h"
+#include "OverlayController.h"
 #include "Paths.h"
+#include "SearchView.h"
+#include "SettingsView.h"
 #include "SizeGrip.h"
 #include "StartView.h"
+#include "TocView.h"
 #include "UserContext.h"
 #include "WindowBar.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMouseEvent>
-#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QScreen>
-#include <QSequentialAnimationGroup>
 #include <QShortcut>
 #include <QStackedLayout>
 #include <QStyle>
-#include <QTextDocumentFragment>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -48,7 +48,6 @@ Q_LOGGING_CATEGORY(lcMainView, "lanternleaf.mainview", QtInfoMsg)
 namespace {
 const char* const kProgramTitle = "Lanternleaf";
 const QSize kDefaultSize(940, 640);
-const int kDimOpacityMax = 60; // percent
 
 void restyle(QWidget* widget)
 {
@@ -57,44 +56,6 @@ void restyle(QWidget* widget)
     widget->update();
 }
 
-// Stands in for a panel that a later version brings: its title, a plain
-// note and a way out, so the slide-in never shows an empty white sheet.
-QFrame* makePlaceholder(const QString& name, const QString& title, QWidget* parent, QPushButton** closeButton)
-{
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setProperty("placeholderPanel", true);
-    auto* layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(32, 24, 24, 24);
-    auto* top = new QHBoxLayout;
-    auto* heading = new QLabel(title, frame);
-    heading->setObjectName("labelPlaceholderTitle");
-    auto* close = new QPushButton(frame);
-    close->setObjectName("buttonClosePlaceholder");
-    close->setText(QStringLiteral("\u2715"));
-    close->setCursor(Qt::PointingHandCursor);
-    close->setFixedSize(32, 32);
-    top->addWidget(heading, 1);
-    top->addWidget(close);
-    layout->addLayout(top);
-    auto* note = new QLabel(MainView::tr("Not available in this version."), frame);
-    note->setObjectName("labelPlaceholderNote");
-    note->setWordWrap(true);
-    layout->addWidget(note);
-    layout->addStretch(1);
-    *closeButton = close;
-    return frame;
-}
-
-QPushButton* makeHeaderButton(const QString& name, QWidget* parent)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setIconSize(QSize(20, 20));
-    return button;
-}
 } // namespace
 
 MainView::MainView(QWidget* parent) : QFrame(parent)
@@ -130,7 +91,7 @@ MainView::MainView(QWidget* parent) : QFrame(parent)
     m_windowBar->setTitle(QLatin1String(kProgramTitle));
     column->addWidget(m_windowBar);
 
-    buildHeader();
+    m_header = new HeaderBar(m_shadow);
     column->addWidget(m_header);
 
     // The application owns the shared models; a window made without it
@@ -185,89 +146,25 @@ int MainView::currentPage() const
     return m_pages->currentIndex();
 }
 
-void MainView::buildHeader()
-{
-    m_header = new Frame(m_shadow);
-    m_header->setObjectName("header");
-    m_header->setFixedHeight(60);
-
-    auto* row = new QHBoxLayout(m_header);
-    row->setContentsMargins(16, 0, 16, 0);
-    row->setSpacing(6);
-
-    m_buttonLibrary = makeHeaderButton("buttonLibrary", m_header);
-    m_buttonAddBook = makeHeaderButton("buttonAddBook", m_header);
-    m_buttonAddFolder = makeHeaderButton("buttonAddFolder", m_header);
-    m_buttonContents = makeHeaderButton("buttonContents", m_header);
-    row->addWidget(m_buttonLibrary);
-    row->addWidget(m_buttonAddBook);
-    row->addWidget(m_buttonAddFolder);
-    row->addWidget(m_buttonContents);
-    row->addSpacing(12);
-
-    m_titleLabel = new QLabel(m_header);
-    m_titleLabel->setObjectName("labelBookTitle");
-    m_titleLabel->setTextFormat(Qt::PlainText);
-    QFont bold = m_titleLabel->font();
-    bold.setWeight(75);
-    m_titleLabel->setFont(bold);
-    m_progressLabel = new QLabel(m_header);
-    m_progressLabel->setObjectName("labelBookProgress");
-    row->addWidget(m_titleLabel);
-    row->addSpacing(10);
-    row->addWidget(m_progressLabel);
-    row->addStretch(1);
-
-    // Stands in for the shared search field until the search panel's edit is
-    // built in; textEdited (not textChanged) so clearing it on a page change
-    // does not read as the user filtering.
-    m_searchBox = new QFrame(m_header);
-    m_searchBox->setObjectName("searchBox");
-    m_searchBox->setFixedHeight(34);
-    m_searchBox->setMinimumWidth(140);
-    m_searchBox->setMaximumWidth(300);
-    m_searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    auto* searchRow = new QHBoxLayout(m_searchBox);
-    searchRow->setContentsMargins(10, 0, 4, 0);
-    m_search = new QLineEdit(m_searchBox);
-    m_search->setObjectName("editSearch");
-    m_search->setClearButtonEnabled(true);
-    searchRow->addWidget(m_search);
-    row->addWidget(m_searchBox);
-    row->addSpacing(12);
-
-    m_buttonContinue = makeHeaderButton("buttonContinueReading", m_header);
-    m_buttonSettings = makeHeaderButton("buttonSettings", m_header);
-    m_buttonHelp = makeHeaderButton("buttonHelp", m_header);
-    row->addWidget(m_buttonContinue);
-    row->addWidget(m_buttonSettings);
-    row->addWidget(m_buttonHelp);
-}
-
 void MainView::buildOverlays()
 {
-    m_dimLayer = new QFrame(this);
-    m_dimLayer->setObjectName("backgroundSettingsView");
-    auto* effect = new QGraphicsOpacityEffect(m_dimLayer);
-    effect->setOpacity(0.0);
-    m_dimLayer->setGraphicsEffect(effect);
-    m_dimLayer->installEventFilter(this);
-    m_dimLayer->hide();
+    m_overlays = new OverlayController(this, m_pageArea);
 
-    QPushButton* close = nullptr;
-    m_contentsPanel = makePlaceholder("contentsPlaceholder", tr("Contents"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideContents);
-    m_contentsPanel->setMinimumWidth(420);
-    m_searchPanel = makePlaceholder("searchPanelPlaceholder", tr("Search"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideSearchPanel);
-    m_searchPanel->setMinimumWidth(420);
-    m_settingsPage = makePlaceholder("settingsPlaceholder", tr("Settings"), this, &close);
-    connect(close, &QPushButton::clicked, this, &MainView::onHideSettings);
+    m_tocView = new TocView(this);
+    m_searchView = new SearchView(m_context, this);
+    auto* settings = new SettingsView(this);
+    connect(settings, &SettingsView::onHideWindow, this, &MainView::onHideSettings);
+    m_settingsPage = settings;
     m_settingsPage->setMinimumWidth(720);
+    auto* help = new HelpView(this);
+    connect(help, &HelpView::onHideWindow, this, [this] { hideWindowAnimated(m_helpPage); });
+    m_helpPage = help;
+    m_helpPage->setMinimumWidth(720);
     m_bookEdit = new BookEditPropertiesView(m_bookModel, this);
     m_editPage = m_bookEdit;
     m_editPage->setMinimumWidth(720);
-    for (QWidget* overlay : {m_contentsPanel, m_searchPanel, m_settingsPage, m_editPage})
+    for (QWidget* overlay : {static_cast<QWidget*>(m_tocView), static_cast<QWidget*>(m_searchView),
+                             m_settingsPage, m_helpPage, m_editPage})
         overlay->hide();
 }
 
@@ -278,13 +175,13 @@ void MainView::connectParts()
     connect(m_windowBar, &WindowBar::maximizeWindow, this, &MainView::onMaximize);
     connect(m_header, &Frame::mouseDoubleClick, this, &MainView::onMaximize);
 
-    connect(m_buttonLibrary, &QPushButton::clicked, this, &MainView::buttonLibrary);
-    connect(m_buttonAddBook, &QPushButton::clicked, this, &MainView::buttonAddBook);
-    connect(m_buttonAddFolder, &QPushButton::clicked, this, &MainView::buttonAddFolder);
-    connect(m_buttonContents, &QPushButton::clicked, this, &MainView::buttonContents);
-    connect(m_buttonContinue, &QPushButton::clicked, this, &MainView::continueReading);
-    connect(m_buttonSettings, &QPushButton::clicked, this, &MainView::onShowSettings);
-    connect(m_buttonHelp, &QPushButton::clicked, this, &MainView::onNavigateToSiteHelp);
+    connect(m_header, &HeaderBar::libraryClicked, this, &MainView::buttonLibrary);
+    connect(m_header, &HeaderBar::addBookClicked, this, &MainView::buttonAddBook);
+    connect(m_header, &HeaderBar::addFolderClicked, this, &MainView::buttonAddFolder);
+    connect(m_header, &HeaderBar::contentsClicked, this, &MainView::buttonContents);
+    connect(m_header, &HeaderBar::continueClicked, this, &MainView::continueReading);
+    connect(m_header, &HeaderBar::settingsClicked, this, &MainView::onShowSettings);
+    connect(m_header, &HeaderBar::helpClicked, this, &MainView::onNavigateToSiteHelp);
 
     connect(m_startPage, &StartView::addBook, this, &MainView::buttonAddBook);
     connect(m_startPage, &StartView::switchToLibrary, this, &MainView::toLibrary);
@@ -301,8 +198,16 @@ void MainView::connectParts()
         }
     });
 
-    connect(m_search, &QLineEdit::returnPressed, this, [this] { onSearch(m_search->text()); });
-    connect(m_search, &QLineEdit::textEdited, this, &MainView::onFilterChanged);
+    connect(m_header, &HeaderBar::searchRequested, this, &MainView::onSearch);
+    connect(m_header, &HeaderBar::searchEdited, this, &MainView::onFilterChanged);
+    connect(m_header, &HeaderBar::searchCleared, this, &MainView::onCleanSearch);
+
+    connect(m_tocView, &TocView::hideWindow, this, &MainView::onHideContents);
+    connect(m_tocView, &TocView::navigateToPosition, this, &MainView::onNavigateToPosition);
+    connect(m_searchView, &SearchView::hideWindow, this, &MainView::onHideSearchPanel);
+    connect(m_searchView, &SearchView::navigateToPosition, this, &MainView::onNavigateToPosition);
+    connect(m_searchView, &SearchView::navigateToPage, this, &MainView::onNavigateToPage);
+    connect(m_searchView, &SearchView::clean, this, [this] { m_header->setSearchText(QString()); });
 
     connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
     connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
@@ -343,7 +248,7 @@ void MainView::handleMessage(const QString& message)
 
 bool MainView::isSupportedBook(const QFileInfo& file)
 {
-    return file.isFile() && Application::supportedFormats().contains(file.suffix().toLower());
+    return file.isFile() && BookFormat::isAccepted(file.suffix());
 }
 
 void MainView::addBookAndStartRead(const QFileInfoList& books)
@@ -370,7 +275,7 @@ void MainView::onAddComplete()
     // The first books make the start page give way to the library.
     if (currentPage() == StartPage && libraryHasBooks()) {
         m_pages->setCurrentIndex(LibraryPage);
-        libraryReadSettings();
+        m_library->readSettings();
     }
     if (m_bookToStartReading.isEmpty() || !QFileInfo::exists(m_bookToStartReading))
         return;
@@ -390,7 +295,7 @@ void MainView::onStartUp()
 {
     if (libraryHasBooks()) {
         m_pages->setCurrentIndex(LibraryPage);
-        libraryReadSettings();
+        m_library->readSettings();
     } else {
         m_pages->setCurrentIndex(StartPage);
     }
@@ -398,66 +303,23 @@ void MainView::onStartUp()
 
 void MainView::onViewModeChanged(int mode)
 {
-    m_search->clear();
-    const bool start = mode == StartPage;
-    const bool library = mode == LibraryPage;
-    const bool reading = mode == ReadingPage;
-    m_buttonAddBook->setVisible(!reading);
-    m_buttonAddFolder->setVisible(!reading);
-    m_buttonContents->setVisible(reading);
-    m_searchBox->setVisible(!start);
-    m_buttonContinue->setVisible(library && m_currentBook.id > 0);
-    m_titleLabel->setVisible(reading);
-    m_progressLabel->setVisible(reading);
-    if (!reading)
+    m_header->setPage(mode);
+    // Results belong to the book they were found in.
+    if (mode != ReadingPage)
+        m_searchView->reset();
+    if (mode != ReadingPage)
         updateWindowTitle(QString());
 
-    setProperty("theStartView", start);
+    setProperty("theStartView", mode == StartPage);
     restyle(this);
     setFullScreenProperty(isFull());
-    retranslateHeader();
-}
-
-void MainView::retranslateHeader()
-{
-    m_buttonLibrary->setText(tr("Library"));
-    m_buttonAddBook->setText(tr("Add book"));
-    m_buttonAddFolder->setText(tr("Add folder"));
-    m_buttonContents->setText(tr("Contents"));
-    m_buttonSettings->setText(tr("Settings"));
-    m_buttonHelp->setText(tr("Help"));
-    m_search->setPlaceholderText(currentPage() == ReadingPage ? tr("Search by text or by page number")
-                                                              : tr("Search by title or author"));
     updateContinueButton();
-    fitHeader();
-}
-
-void MainView::fitHeader()
-{
-    // Long translations or a narrow window: the plain buttons give up their
-    // text one by one (kept as the tooltip), least used first, before
-    // anything in the header is clipped.
-    const QList<QPushButton*> buttons{m_buttonHelp,    m_buttonSettings, m_buttonAddFolder,
-                                      m_buttonAddBook, m_buttonLibrary,  m_buttonContents};
-    for (QPushButton* button : buttons) {
-        if (button->text().isEmpty() && !button->toolTip().isEmpty())
-            button->setText(button->toolTip());
-    }
-    for (QPushButton* button : buttons) {
-        m_header->layout()->invalidate();
-        if (m_header->layout()->minimumSize().width() <= width())
-            return;
-        if (button->isHidden())
-            continue;
-        button->setToolTip(button->text());
-        button->setText(QString());
-    }
 }
 
 void MainView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange && m_pages)
-        retranslateHeader();
+        m_header->retranslate();
     QFrame::changeEvent(event);
 }
 
@@ -476,33 +338,14 @@ void MainView::buttonContents()
     onShowContents();
 }
 
-QString MainView::continueText(const QString& title) const
-{
-    // The style sheet sets the button's text bold; measure it that way.
-    QFont font = m_buttonContinue->font();
-    font.setBold(true);
-    return QFontMetrics(font).elidedText(title, Qt::ElideRight, 170);
-}
-
 void MainView::updateContinueButton()
 {
-    if (m_currentBook.id <= 0) {
-        m_buttonContinue->hide();
-        return;
-    }
-    m_buttonContinue->setText(continueText(m_currentBook.title));
-    m_buttonContinue->setToolTip(tr("Continue reading \"%1\"").arg(m_currentBook.title));
-    m_buttonContinue->setVisible(currentPage() == LibraryPage);
+    m_header->setContinueBook(m_currentBook.id > 0, m_currentBook.title);
 }
 
 void MainView::onBookSelected(const BookDto& book)
 {
-    if (book.id <= 0) {
-        m_buttonContinue->hide();
-        return;
-    }
-    m_buttonContinue->setText(continueText(book.title));
-    m_buttonContinue->setVisible(currentPage() == LibraryPage);
+    m_header->setContinueBook(book.id > 0, book.title);
 }
 
 void MainView::onBookOpened(int bookId)
@@ -535,9 +378,10 @@ void MainView::continueReading()
     // writes the whole record back.
     m_currentBook.time_last_view = uint(QDateTime::currentSecsSinceEpoch());
     markBookOpened(m_currentBook);
+    m_searchView->reset();
     m_pages->setCurrentIndex(ReadingPage);
     logDebug(QStringLiteral("Open book %1").arg(path));
-    viewerOpenBook(m_currentBook);
+    m_bookViewer->openBook(m_currentBook);
     updateWindowTitle(m_currentBook.title);
 }
 
@@ -551,20 +395,16 @@ void MainView::updateWindowTitle(const QString& bookTitle)
 
 void MainView::bookInfoChanged(const QString& title, const QString& progress)
 {
-    // The title arrives as rich text; eliding the markup itself could cut a
-    // tag in half, so elide the plain text and let the label's font be bold.
-    m_rawTitle = QTextDocumentFragment::fromHtml(title).toPlainText();
-    elideHeaderTitle();
-    m_progressLabel->setText(progress);
+    m_header->setBookInfo(title, progress);
 }
 
 // ---------------------------------------------------------------- adding
 
 void MainView::buttonAddBook()
 {
-    const QStringList files =
-        FileDialogs::openFileNames(this, tr("Add book to library"),
-                                   tr("eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)"));
+    const QStringList files = FileDialogs::openFileNames(
+        this, tr("Add book to library"),
+        tr("eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)"));
     if (files.isEmpty())
         return;
     addChosenFiles(files);
@@ -575,7 +415,7 @@ void MainView::addChosenFiles(const QStringList& files)
     QFileInfoList toAdd;
     for (const QString& file : files) {
         const QFileInfo info(file);
-        if (!Application::supportedFormats().contains(info.suffix().toLower())) {
+        if (!BookFormat::isAccepted(info.suffix())) {
             MessageView box(tr("Unable to add document"), tr("This file format is not supported."), this);
             box.exec();
             continue;
@@ -596,7 +436,7 @@ void MainView::addChosenFiles(const QStringList& files)
 
 void MainView::buttonAddFolder()
 {
-    libraryAddDir();
+    m_library->onAddDir();
 }
 
 // ---------------------------------------------------------------- search
@@ -606,13 +446,13 @@ void MainView::onFilterChanged(const QString& text)
     if (currentPage() == StartPage)
         m_pages->setCurrentIndex(LibraryPage);
     if (currentPage() == LibraryPage)
-        libraryFilterBooks(text);
+        m_library->filterBooks(text);
 }
 
 void MainView::onSearch(const QString& text)
 {
     if (currentPage() == ReadingPage) {
-        contextSetSearchText(text);
+        m_searchView->onSearch(text);
         onShowSearchPanel();
         return;
     }
@@ -622,38 +462,47 @@ void MainView::onSearch(const QString& text)
 void MainView::onSearchTextChanged(const QString& text)
 {
     if (currentPage() == ReadingPage)
-        m_search->setText(text);
+        m_header->setSearchText(text);
 }
 
 void MainView::onCleanSearch()
 {
     if (currentPage() == ReadingPage)
-        contextClearSearch();
+        m_searchView->onCleanSearch();
+    else
+        onFilterChanged(QString());
 }
 
 void MainView::onNavigateToPosition(int position)
 {
     if (currentPage() == ReadingPage)
-        contextNavigateToPosition(position);
+        m_context->navigateToPosition(position);
 }
 
 void MainView::onNavigateToPage(int page)
 {
     if (currentPage() == ReadingPage)
-        contextNavigateToPage(page);
+        m_context->navigateToPage(page);
 }
 
 // ---------------------------------------------------------------- overlays
 
 void MainView::onShowContents()
 {
-    contentsPrepare();
-    showWindowAnimated(contentsPanel());
+    // Refilled every time: pages follow the current font and layout, and the
+    // bookmarks may have changed since.
+    const IDocument* document = m_context->document();
+    m_tocView->setBookmarks(document ? BookProvider::instance()->bookmarks(m_context->book().id)
+                                     : QList<BookmarkDto>(),
+                            document);
+    m_tocView->setToc(document ? document->toc() : QList<TocPoint>());
+    showWindowAnimated(m_tocView);
+    m_tocView->setCurrentPosition(document ? document->position() : 0);
 }
 
 void MainView::onHideContents()
 {
-    hideWindowAnimated(contentsPanel());
+    hideWindowAnimated(m_tocView);
 }
 
 void MainView::onShowSettings()
@@ -668,141 +517,39 @@ void MainView::onHideSettings()
 
 void MainView::onShowSearchPanel()
 {
-    showWindowAnimated(searchPanel());
+    // Without the header (full screen) the panel brings its own field.
+    m_searchView->setSearchFieldVisible(isFull());
+    showWindowAnimated(m_searchView);
 }
 
 void MainView::onHideSearchPanel()
 {
-    hideWindowAnimated(searchPanel());
+    hideWindowAnimated(m_searchView);
 }
 
 void MainView::onEditBook(int id)
 {
-    editPageLoad(id);
-    showWindowAnimated(bookEditPage());
-}
-
-QRect MainView::overlayRect(QWidget* widget) const
-{
-    // Panels slide in from the right edge over the page area, as wide as they
-    // ask to be, never wider than the window.
-    const QRect area(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size());
-    const int width = qBound(1, qMax(widget->minimumWidth(), widget->sizeHint().width()), area.width());
-    return QRect(area.right() + 1 - width, area.top(), width, area.height());
+    m_bookEdit->loadBook(id);
+    showWindowAnimated(m_bookEdit);
 }
 
 void MainView::showWindowAnimated(QWidget* widget)
 {
-    if (!widget)
-        return;
-    if (m_overlayAnimation)
-        m_overlayAnimation->stop();
-    if (m_activeOverlay && m_activeOverlay != widget)
-        m_activeOverlay->hide();
-    m_activeOverlay = widget;
-
-    const QRect target = overlayRect(widget);
-    const QRect start = target.translated(target.width(), 0);
-    const QRect area(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size());
-    m_dimLayer->setGeometry(area);
-    m_dimLayer->show();
-    m_dimLayer->raise();
-    widget->setGeometry(start);
-    widget->show();
-    widget->raise();
-
-    auto* group = new QSequentialAnimationGroup(this);
-    auto* fade = new QPropertyAnimation(m_dimLayer->graphicsEffect(), "opacity", group);
-    fade->setDuration(100);
-    fade->setStartValue(0.0);
-    fade->setEndValue(kDimOpacityMax / 100.0);
-    auto* slide = new QPropertyAnimation(widget, "geometry", group);
-    slide->setDuration(300);
-    slide->setStartValue(start);
-    slide->setEndValue(target);
-    slide->setEasingCurve(QEasingCurve::OutCubic);
-    group->addAnimation(fade);
-    group->addAnimation(slide);
-    QPointer<QWidget> guard(widget);
-    connect(group, &QAbstractAnimation::finished, widget, [guard] {
-        if (guard)
-            guard->setFocus();
-    });
-    m_overlayAnimation = group;
-    group->start(QAbstractAnimation::DeleteWhenStopped);
+    m_overlays->show(widget);
 }
 
 void MainView::hideWindowAnimated(QWidget* widget)
 {
-    if (!widget || !widget->isVisible())
-        return;
-    if (m_overlayAnimation)
-        m_overlayAnimation->stop();
-    if (m_activeOverlay == widget)
-        m_activeOverlay = nullptr;
-
-    const QRect target = overlayRect(widget);
-    auto* group = new QSequentialAnimationGroup(this);
-    auto* slide = new QPropertyAnimation(widget, "geometry", group);
-    slide->setDuration(300);
-    slide->setStartValue(widget->geometry());
-    slide->setEndValue(target.translated(target.width(), 0));
-    slide->setEasingCurve(QEasingCurve::InCubic);
-    QPointer<QWidget> guard(widget);
-    connect(slide, &QAbstractAnimation::finished, widget, [guard] {
-        if (guard)
-            guard->hide();
-    });
-    auto* fade = new QPropertyAnimation(m_dimLayer->graphicsEffect(), "opacity", group);
-    fade->setDuration(100);
-    fade->setStartValue(kDimOpacityMax / 100.0);
-    fade->setEndValue(0.0);
-    connect(fade, &QAbstractAnimation::finished, m_dimLayer, [this] {
-        if (!m_activeOverlay)
-            m_dimLayer->hide();
-    });
-    group->addAnimation(slide);
-    group->addAnimation(fade);
-    m_overlayAnimation = group;
-    group->start(QAbstractAnimation::DeleteWhenStopped);
-}
-
-void MainView::elideHeaderTitle()
-{
-    // At most 40% of the header, and never more than the room the header's
-    // other parts leave the label (a clipped title loses its end silently).
-    int room = width() * 40 / 100;
-    if (QLayout* row = m_header->layout(); row && m_header->isVisible()) {
-        const int others = row->sizeHint().width() - m_titleLabel->sizeHint().width();
-        room = qBound(40, m_header->width() - others, room);
-    }
-    const QString text = QFontMetrics(m_titleLabel->font()).elidedText(m_rawTitle, Qt::ElideMiddle, room);
-    if (text != m_titleLabel->text())
-        m_titleLabel->setText(text);
-}
-
-bool MainView::eventFilter(QObject* watched, QEvent* event)
-{
-    // A click on the dimmed page closes the panel over it.
-    if (watched == m_dimLayer && event->type() == QEvent::MouseButtonPress && m_activeOverlay) {
-        hideWindowAnimated(m_activeOverlay);
-        return true;
-    }
-    return QFrame::eventFilter(watched, event);
+    m_overlays->hide(widget);
 }
 
 void MainView::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
-    fitHeader();
-    elideHeaderTitle();
+    m_header->fit();
     m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
     m_sizeGrip->raise();
-    if (m_dimLayer->isVisible())
-        m_dimLayer->setGeometry(QRect(m_pageArea->mapTo(this, QPoint(0, 0)), m_pageArea->size()));
-    if (m_activeOverlay &&
-        !(m_overlayAnimation && m_overlayAnimation->state() == QAbstractAnimation::Running))
-        m_activeOverlay->setGeometry(overlayRect(m_activeOverlay));
+    m_overlays->relayout();
 }
 
 // ---------------------------------------------------------------- window modes
@@ -928,6 +675,11 @@ void MainView::normal()
 
 void MainView::onHotKeyEsc()
 {
+    // A panel first, then full screen.
+    if (QWidget* panel = m_overlays->active()) {
+        hideWindowAnimated(panel);
+        return;
+    }
     if (isFull())
         onFullScreen();
 }
@@ -1037,16 +789,17 @@ void MainView::saveWindowGeometry()
     settings->setValue("mainview.screen", QGuiApplication::screens().indexOf(windowScreen()));
 }
 
-// ---------------------------------------------------------------- web pages
+// ---------------------------------------------------------------- help
 
 void MainView::onNavigateToSite()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://tarnwick.example/lanternleaf")));
+    // The program's own help page works offline: it stands in for the site.
+    showWindowAnimated(m_helpPage);
 }
 
 void MainView::onNavigateToSiteHelp()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://tarnwick.example/lanternleaf/help")));
+    showWindowAnimated(m_helpPage);
 }
 
 // ---------------------------------------------------------------- pages and panels not built in yet
@@ -1069,58 +822,10 @@ void MainView::viewerSetFullScreen(bool full)
         m_bookViewer->setFullScreen(full);
 }
 
-void MainView::viewerOpenBook(const BookDto& book)
-{
-    qCDebug(lcMainView) << "viewer openBook" << book.id;
-    m_bookViewer->openBook(book);
-}
-
-void MainView::libraryReadSettings()
-{
-    m_library->readSettings();
-}
-
-void MainView::libraryFilterBooks(const QString& text)
-{
-    m_library->filterBooks(text);
-}
-
 void MainView::libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage)
 {
     m_lastAddRequest = files;
     m_library->onAddFiles(files, showCompleteMessage);
-}
-
-void MainView::libraryAddDir()
-{
-    m_library->onAddDir();
-}
-
-void MainView::contentsPrepare() {}
-
-void MainView::editPageLoad(int bookId)
-{
-    m_bookEdit->loadBook(bookId);
-}
-
-void MainView::contextSetSearchText(const QString& text)
-{
-    m_context->setSearchText(text);
-}
-
-void MainView::contextClearSearch()
-{
-    m_context->clearSearch();
-}
-
-void MainView::contextNavigateToPosition(int position)
-{
-    m_context->navigateToPosition(position);
-}
-
-void MainView::contextNavigateToPage(int page)
-{
-    m_context->navigateToPage(page);
 }
 
 // ---------------------------------------------------------------- library database steps

@@ -4,7 +4,6 @@
 #include <QFileInfoList>
 
 #include <QFrame>
-#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <memory>
@@ -13,16 +12,16 @@ class BookViewer;
 class BookEditPropertiesView;
 class BookModel;
 class FolderModel;
-class Frame;
+class HeaderBar;
 class LibraryView;
-class QAbstractAnimation;
-class QLabel;
-class QLineEdit;
+class OverlayController;
 class QPushButton;
 class QScreen;
 class QStackedLayout;
+class SearchView;
 class SizeGrip;
 class StartView;
+class TocView;
 class UserContext;
 class WindowBar;
 
@@ -118,22 +117,16 @@ private slots:
 protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void fitHeader();
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TestMainView;
 
-    void buildHeader();
     void buildOverlays();
     void connectParts();
-    void retranslateHeader();
-    void elideHeaderTitle();
     void updateContinueButton();
-    QString continueText(const QString& title) const;
     void setChromeVisible(bool visible);
     void setFullScreenProperty(bool full);
     void fitMinimumSizeTo(const QRect& area);
@@ -141,35 +134,18 @@ private:
     void saveWindowGeometry();
     QScreen* windowScreen() const;
     static QRect defaultGeometry();
-    QRect overlayRect(QWidget* widget) const;
     /// Files chosen in the add dialog: reports the ones that cannot be added
     /// and hands the rest to the library page.
     void addChosenFiles(const QStringList& files);
     static bool isSupportedBook(const QFileInfo& file);
 
-    // Pages and panels; the library page and the panels are placeholders
-    // until the real views are built in. Every call on them goes through the
-    // functions below.
-    QWidget* libraryView() const { return m_libraryPage; }
-    BookViewer* bookViewer() const { return m_bookViewer; }
-    QWidget* contentsPanel() const { return m_contentsPanel; }
-    QWidget* searchPanel() const { return m_searchPanel; }
+    // Panels that are placeholders until the real views are built in.
     QWidget* settingsPage() const { return m_settingsPage; }
-    QWidget* bookEditPage() const { return m_editPage; }
+    // The reading page, gone once the window is being destroyed.
     void viewerBeginResize();
     void viewerEndResize();
     void viewerSetFullScreen(bool full);
-    void viewerOpenBook(const BookDto& book);
-    void libraryReadSettings();
-    void libraryFilterBooks(const QString& text);
     void libraryAddFiles(const QFileInfoList& files, bool showCompleteMessage = true);
-    void libraryAddDir();
-    void contentsPrepare();
-    void editPageLoad(int bookId);
-    void contextSetSearchText(const QString& text);
-    void contextClearSearch();
-    void contextNavigateToPosition(int position);
-    void contextNavigateToPage(int page);
 
     // Library database steps, filled in when the database is wired in.
     /// True when the library holds at least one book that is not deleted.
@@ -185,7 +161,7 @@ private:
 
     WindowBar* m_windowBar = nullptr;
     QFrame* m_shadow = nullptr;
-    Frame* m_header = nullptr;
+    HeaderBar* m_header = nullptr;
     QWidget* m_pageArea = nullptr;
     QStackedLayout* m_pages = nullptr;
     SizeGrip* m_sizeGrip = nullptr;
@@ -199,31 +175,17 @@ private:
     LibraryView* m_library = nullptr;
     BookEditPropertiesView* m_bookEdit = nullptr;
 
-    QPushButton* m_buttonLibrary = nullptr;
-    QPushButton* m_buttonAddBook = nullptr;
-    QPushButton* m_buttonAddFolder = nullptr;
-    QPushButton* m_buttonContents = nullptr;
-    QPushButton* m_buttonContinue = nullptr;
-    QPushButton* m_buttonSettings = nullptr;
-    QPushButton* m_buttonHelp = nullptr;
-    QFrame* m_searchBox = nullptr;
-    QLineEdit* m_search = nullptr;
-    QLabel* m_titleLabel = nullptr;
-    QLabel* m_progressLabel = nullptr;
-
-    QFrame* m_dimLayer = nullptr;
-    QWidget* m_contentsPanel = nullptr;
-    QWidget* m_searchPanel = nullptr;
+    OverlayController* m_overlays = nullptr;
+    TocView* m_tocView = nullptr;
+    SearchView* m_searchView = nullptr;
     QWidget* m_settingsPage = nullptr;
+    QWidget* m_helpPage = nullptr;
     QWidget* m_editPage = nullptr;
-    QPointer<QWidget> m_activeOverlay;
-    QPointer<QAbstractAnimation> m_overlayAnimation;
 
     BookDto m_currentBook;
     QString m_bookToStartReading;
     QStringList m_lastFiles;
     QFileInfoList m_lastAddRequest;
-    QString m_rawTitle;
 
     int m_mode = Normal;
     int m_prevMode = Normal;

@@ -36,12 +36,8 @@ QStringList statesOf(const QSignalSpy& spy)
 
 QString samplesFolder()
 {
-    for (const QString& dir :
-         {QStringLiteral(LANTERNLEAF_SAMPLES_DIR), QStringLiteral("/work/shared/samples")}) {
-        if (QFileInfo(dir).isDir())
-            return dir;
-    }
-    return QString();
+    const QString dir = QStringLiteral(LANTERNLEAF_SAMPLES_DIR);
+    return QFileInfo(dir).isDir() ? dir : QString();
 }
 
 QString todaysLog()

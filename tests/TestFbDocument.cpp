@@ -56,7 +56,7 @@ QString billionLaughs()
 
 QStringList sampleFolders()
 {
-    return {QStringLiteral(LANTERNLEAF_SAMPLES_DIR) + "/fb2", QStringLiteral("/work/shared/samples/fb2")};
+    return {QStringLiteral(LANTERNLEAF_SAMPLES_DIR) + "/fb2"};
 }
 
 } // namespace

@@ -203,6 +203,17 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookmarkModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
     <name>ExportWorker</name>
     <message>
         <source>No error</source>
@@ -245,6 +256,152 @@ delete to trash</extracomment>
     <message>
         <source>New category</source>
         <translation>Neue Kategorie</translation>
+    </message>
+</context>
+<context>
+    <name>HeaderBar</name>
+    <message>
+        <source>Library</source>
+        <translation>Bibliothek</translation>
+    </message>
+    <message>
+        <source>Add book</source>
+        <translation>Buch hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Search by title or author</source>
+        <translation>Nach Titel oder Autor suchen</translation>
+    </message>
+    <message>
+        <source>Continue reading &quot;%1&quot;</source>
+        <translation>„%1“ weiterlesen</translation>
+    </message>
+</context>
+<context>
+    <name>HelpView</name>
+    <message>
+        <source>Laid out in pages in the fonts and colors of the reading profile, in one or two columns.</source>
+        <translation>In Seiten gesetzt, in den Schriften und Farben des Leseprofils, in einer oder zwei Spalten.</translation>
+    </message>
+    <message>
+        <source>Shown as page pictures with zoom, one or two pages at a time. A protected PDF asks for its password.</source>
+        <translation>Als Seitenbilder mit Zoom angezeigt, eine oder zwei Seiten auf einmal. Ein geschütztes PDF fragt nach seinem Passwort.</translation>
+    </message>
+    <message>
+        <source>Mobipocket, PalmDOC</source>
+        <translation>Mobipocket, PalmDOC</translation>
+    </message>
+    <message>
+        <source>Comic archives</source>
+        <translation>Comic-Archive</translation>
+    </message>
+    <message>
+        <source>Library database</source>
+        <translation>Bibliotheksdatenbank</translation>
+    </message>
+    <message>
+        <source>Covers and unpacked books</source>
+        <translation>Cover und entpackte Bücher</translation>
+    </message>
+    <message>
+        <source>Log files, one per day</source>
+        <translation>Protokolldateien, eine pro Tag</translation>
+    </message>
+    <message>
+        <source>Crash reports</source>
+        <translation>Absturzberichte</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Imported books</source>
+        <translation>Importierte Bücher</translation>
+    </message>
+    <message>
+        <source>Translations</source>
+        <translation>Übersetzungen</translation>
+    </message>
+    <message>
+        <source>Lanternleaf Help</source>
+        <translation>Lanternleaf-Hilfe</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Lanternleaf is a reader for your own library of e-books. It opens every book where you stopped reading, keeps your bookmarks, and lets you read in the fonts and colors you choose.</source>
+        <translation>Lanternleaf ist ein Leseprogramm für Ihre eigene E-Book-Bibliothek. Es öffnet jedes Buch dort, wo Sie aufgehört haben, bewahrt Ihre Lesezeichen auf und lässt Sie in den Schriften und Farben Ihrer Wahl lesen.</translation>
+    </message>
+    <message>
+        <source>Add books with “Add book” or “Add folder”, by dropping files on the window, or by opening a book file with Lanternleaf. The books stay where they are on your disk; the library only remembers them. A book you delete goes to the trash, and emptying the trash removes it from the library, never from the disk.</source>
+        <translation>Fügen Sie Bücher mit „Buch hinzufügen“ oder „Ordner hinzufügen“ hinzu, indem Sie Dateien auf das Fenster ziehen oder eine Buchdatei mit Lanternleaf öffnen. Die Bücher bleiben, wo sie auf Ihrem Datenträger liegen; die Bibliothek merkt sie sich nur. Ein gelöschtes Buch kommt in den Papierkorb, und das Leeren des Papierkorbs entfernt es aus der Bibliothek, niemals vom Datenträger.</translation>
+    </message>
+    <message>
+        <source>Formats</source>
+        <translation>Formate</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Lesen</translation>
+    </message>
+    <message>
+        <source>Double-click a book on the shelf or in the table to read it; it opens at the place where you left it. “Continue reading” in the header goes back to the last book.</source>
+        <translation>Doppelklicken Sie auf ein Buch im Regal oder in der Tabelle, um es zu lesen; es öffnet sich an der Stelle, an der Sie aufgehört haben. „Weiterlesen“ in der Kopfzeile führt zurück zum zuletzt gelesenen Buch.</translation>
+    </message>
+    <message>
+        <source>The toolbar beside the page adds bookmarks, shows the contents, changes the font size, switches between one and two columns and between the Day, Night and Sepia reading profiles, searches the book and switches to full screen. Type a page number into the search field to go to that page.</source>
+        <translation>Die Werkzeugleiste neben der Seite fügt Lesezeichen hinzu, zeigt das Inhaltsverzeichnis, ändert die Schriftgröße, wechselt zwischen einer und zwei Spalten und zwischen den Leseprofilen Tag, Nacht und Sepia, durchsucht das Buch und schaltet auf Vollbild um. Geben Sie eine Seitenzahl in das Suchfeld ein, um zu dieser Seite zu springen.</translation>
+    </message>
+    <message>
+        <source>“Settings” changes the fonts, sizes and colors of each reading profile, the page-turn fade, the language and the library folder. Nothing changes until you press “SAVE SETTINGS”; the open book then shows the same place in its new look.</source>
+        <translation>Unter „Einstellungen“ ändern Sie Schriften, Größen und Farben jedes Leseprofils, die Überblendung beim Umblättern, die Sprache und den Bibliotheksordner. Nichts ändert sich, bevor Sie auf „EINSTELLUNGEN SPEICHERN“ klicken; das geöffnete Buch zeigt dann dieselbe Stelle im neuen Aussehen.</translation>
+    </message>
+    <message>
+        <source>Keyboard and mouse</source>
+        <translation>Tastatur und Maus</translation>
+    </message>
+    <message>
+        <source>Where your files are</source>
+        <translation>Wo Ihre Dateien liegen</translation>
+    </message>
+    <message>
+        <source>Click a path to show it in the file manager.</source>
+        <translation>Klicken Sie auf einen Pfad, um ihn im Dateimanager anzuzeigen.</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 <context>
@@ -453,42 +610,6 @@ delete to trash</extracomment>
 <context>
     <name>MainView</name>
     <message>
-        <source>Library</source>
-        <translation>Bibliothek</translation>
-    </message>
-    <message>
-        <source>Add book</source>
-        <translation>Buch hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add folder</source>
-        <translation>Ordner hinzufügen</translation>
-    </message>
-    <message>
-        <source>Contents</source>
-        <translation>Inhaltsverzeichnis</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>Search by text or by page number</source>
-        <translation>Nach Text oder Seitenzahl suchen</translation>
-    </message>
-    <message>
-        <source>Search by title or author</source>
-        <translation>Nach Titel oder Autor suchen</translation>
-    </message>
-    <message>
-        <source>Continue reading &quot;%1&quot;</source>
-        <translation>„%1“ weiterlesen</translation>
-    </message>
-    <message>
         <source>Failed to open file</source>
         <translation>Datei konnte nicht geöffnet werden</translation>
     </message>
@@ -499,10 +620,6 @@ delete to trash</extracomment>
     <message>
         <source>Add book to library</source>
         <translation>Buch zur Bibliothek hinzufügen</translation>
-    </message>
-    <message>
-        <source>eBook Files (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
-        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
     <message>
         <source>Unable to add document</source>
@@ -517,12 +634,8 @@ delete to trash</extracomment>
         <translation>Das Dokument %1 wurde bereits hinzugefügt</translation>
     </message>
     <message>
-        <source>Not available in this version.</source>
-        <translation>In dieser Version nicht verfügbar.</translation>
-    </message>
-    <message>
-        <source>Search</source>
-        <translation>Suche</translation>
+        <source>eBook Files (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</source>
+        <translation>E-Book-Dateien (*.epub *.mobi *.prc *.azw3 *.fb2 *.pdf *.djvu *.cbz *.cbr)</translation>
     </message>
 </context>
 <context>
@@ -618,6 +731,67 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>SearchEdit</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Clear search</source>
+        <translation>Suche leeren</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModel</name>
+    <message>
+        <source>%1, Page %2</source>
+        <translation>%1, Seite %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+</context>
+<context>
+    <name>SearchView</name>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Search by text or by page number</source>
+        <translation>Nach Text oder Seitenzahl suchen</translation>
+    </message>
+    <message>
+        <source>Searching… found so far: %1</source>
+        <translation>Suche läuft… bisher gefunden: %1</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;.</source>
+        <translation>Nichts gefunden für „%1“.</translation>
+    </message>
+    <message>
+        <source>Found: %1</source>
+        <translation>Gefunden: %1</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <source>Night</source>
@@ -637,6 +811,253 @@ delete to trash</extracomment>
     <message>
         <source>English</source>
         <translation>Deutsch</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Profiles</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Profile:</source>
+        <translation>Profil:</translation>
+    </message>
+    <message>
+        <source>Restore Default Settings</source>
+        <translation>Standardeinstellungen wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Text Font:</source>
+        <translation>Textschrift:</translation>
+    </message>
+    <message>
+        <source>Caption:</source>
+        <translation>Überschriften:</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>Farbe:</translation>
+    </message>
+    <message>
+        <source>Background color:</source>
+        <translation>Hintergrundfarbe:</translation>
+    </message>
+    <message>
+        <source>Workground color:</source>
+        <translation>Umgebungsfarbe:</translation>
+    </message>
+    <message>
+        <source>Click to choose a color</source>
+        <translation>Klicken, um eine Farbe zu wählen</translation>
+    </message>
+    <message>
+        <source>Library folder:</source>
+        <translation>Bibliotheksordner:</translation>
+    </message>
+    <message>
+        <source>Select library folder</source>
+        <translation>Bibliotheksordner wählen</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>Sprache:</translation>
+    </message>
+    <message>
+        <source>Turn page fade ON:</source>
+        <translation>Überblenden beim Umblättern:</translation>
+    </message>
+    <message>
+        <source>SAVE SETTINGS</source>
+        <translation>EINSTELLUNGEN SPEICHERN</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutTable</name>
+    <message>
+        <source>Main window</source>
+        <translation>Hauptfenster</translation>
+    </message>
+    <message>
+        <source>Reading EPUB, MOBI, PRC and FB2 books</source>
+        <translation>Lesen von EPUB-, MOBI-, PRC- und FB2-Büchern</translation>
+    </message>
+    <message>
+        <source>Reading PDF books and comics (CBZ, CBR)</source>
+        <translation>Lesen von PDF-Büchern und Comics (CBZ, CBR)</translation>
+    </message>
+    <message>
+        <source>Settings and help pages</source>
+        <translation>Einstellungs- und Hilfeseiten</translation>
+    </message>
+    <message>
+        <source>Next page</source>
+        <translation>Nächste Seite</translation>
+    </message>
+    <message>
+        <source>Previous page</source>
+        <translation>Vorherige Seite</translation>
+    </message>
+    <message>
+        <source>First page</source>
+        <translation>Erste Seite</translation>
+    </message>
+    <message>
+        <source>Last page</source>
+        <translation>Letzte Seite</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>One page at a time</source>
+        <translation>Eine Seite auf einmal</translation>
+    </message>
+    <message>
+        <source>Two pages side by side</source>
+        <translation>Zwei Seiten nebeneinander</translation>
+    </message>
+    <message>
+        <source>Fit the page to the window</source>
+        <translation>Seite an das Fenster anpassen</translation>
+    </message>
+    <message>
+        <source>Original size</source>
+        <translation>Originalgröße</translation>
+    </message>
+    <message>
+        <source>Move a page larger than the window</source>
+        <translation>Eine Seite verschieben, die größer als das Fenster ist</translation>
+    </message>
+    <message>
+        <source>Full screen on or off (while reading)</source>
+        <translation>Vollbild ein oder aus (beim Lesen)</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>Vollbild beenden</translation>
+    </message>
+    <message>
+        <source>Minimize the window</source>
+        <translation>Fenster minimieren</translation>
+    </message>
+    <message>
+        <source>Maximize or restore the window</source>
+        <translation>Fenster maximieren oder wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Close the page without saving</source>
+        <translation>Seite ohne Speichern schließen</translation>
+    </message>
+    <message>
+        <source>Ctrl</source>
+        <translation>Strg</translation>
+    </message>
+    <message>
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message>
+        <source>Shift</source>
+        <translation>Umschalt</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Leertaste</translation>
+    </message>
+    <message>
+        <source>Right arrow</source>
+        <translation>Pfeil rechts</translation>
+    </message>
+    <message>
+        <source>Left arrow</source>
+        <translation>Pfeil links</translation>
+    </message>
+    <message>
+        <source>Page Down</source>
+        <translation>Bild ab</translation>
+    </message>
+    <message>
+        <source>Page Up</source>
+        <translation>Bild auf</translation>
+    </message>
+    <message>
+        <source>Backspace</source>
+        <translation>Rücktaste</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Pos1</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Click on the left half of the page</source>
+        <translation>Klick auf die linke Hälfte der Seite</translation>
+    </message>
+    <message>
+        <source>Click on the right half of the page</source>
+        <translation>Klick auf die rechte Hälfte der Seite</translation>
+    </message>
+    <message>
+        <source>Mouse wheel towards you</source>
+        <translation>Mausrad zu sich hin</translation>
+    </message>
+    <message>
+        <source>Mouse wheel away from you</source>
+        <translation>Mausrad von sich weg</translation>
+    </message>
+    <message>
+        <source>Double-click on the page</source>
+        <translation>Doppelklick auf die Seite</translation>
+    </message>
+    <message>
+        <source>Ctrl+mouse wheel away from you</source>
+        <translation>Strg+Mausrad von sich weg</translation>
+    </message>
+    <message>
+        <source>Ctrl+mouse wheel towards you</source>
+        <translation>Strg+Mausrad zu sich hin</translation>
+    </message>
+    <message>
+        <source>Mouse wheel</source>
+        <translation>Mausrad</translation>
+    </message>
+    <message>
+        <source>Drag with the mouse</source>
+        <translation>Mit der Maus ziehen</translation>
+    </message>
+    <message>
+        <source>Double-click on the title bar or the header</source>
+        <translation>Doppelklick auf die Titelleiste oder die Kopfzeile</translation>
     </message>
 </context>
 <context>
@@ -676,6 +1097,66 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>TocModel</name>
+    <message>
+        <source>Chapter title</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+</context>
+<context>
+    <name>TocView</name>
+    <message>
+        <source>Table of contents</source>
+        <translation>Inhaltsverzeichnis</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Lesezeichen</translation>
+    </message>
+    <message>
+        <source>GO TO...</source>
+        <translation>GEHE ZU...</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ABBRECHEN</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>This book has no table of contents.</source>
+        <translation>Dieses Buch hat kein Inhaltsverzeichnis.</translation>
+    </message>
+    <message>
+        <source>No bookmarks yet. Add one with the bookmark button of the reading toolbar.</source>
+        <translation>Noch keine Lesezeichen. Mit der Lesezeichen-Schaltfläche der Leseleiste fügen Sie eines hinzu.</translation>
+    </message>
+    <message>
+        <source>Delete bookmark</source>
+        <comment>delete bookmark: caption</comment>
+        <translation>Lesezeichen löschen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this bookmark?</source>
+        <comment>delete bookmark: text</comment>
+        <translation>Möchten Sie dieses Lesezeichen wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
     <name>UserContext</name>
     <message>
         <source>Bookmarks</source>
@@ -710,11 +1191,49 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>epub::EpubDocument</name>
+    <message>
+        <source>The file is damaged or is not an EPUB book.</source>
+        <translation>Die Datei ist beschädigt oder kein EPUB-Buch.</translation>
+    </message>
+    <message>
+        <source>The file is not a valid EPUB book.</source>
+        <translation>Die Datei ist kein gültiges EPUB-Buch.</translation>
+    </message>
+    <message>
+        <source>The file is damaged.</source>
+        <translation>Die Datei ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The book is protected against copying (DRM) and cannot be opened.</source>
+        <translation>Das Buch ist kopiergeschützt (DRM) und kann nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
     <name>fb2::FbDocument</name>
     <message>
         <source>Partition</source>
         <comment>The section title of the book if it is not specified</comment>
         <translation>Abschnitt</translation>
+    </message>
+</context>
+<context>
+    <name>mobi::MobiDocument</name>
+    <message>
+        <source>This book is protected and cannot be opened.</source>
+        <translation>Dieses Buch ist geschützt und kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>This file is not a Mobipocket book, or it is damaged.</source>
+        <translation>Diese Datei ist kein Mobipocket-Buch oder sie ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The text of this book is damaged and cannot be shown.</source>
+        <translation>Der Text dieses Buches ist beschädigt und kann nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
     </message>
 </context>
 </TS>

@@ -1,7 +1,9 @@
 #include "Frame.h"
 #include "MainView.h"
 #include "MessageView.h"
+#include "OverlayController.h"
 #include "Paths.h"
+#include "SettingsView.h"
 #include "util/TestHome.h"
 
 #include <QLabel>
@@ -19,6 +21,16 @@ BookDto book(int id, const QString& title, const QString& path)
     b.title = title;
     b.full_path = path;
     return b;
+}
+
+QPushButton* button(const MainView& view, const char* name)
+{
+    return view.findChild<QPushButton*>(name);
+}
+
+QLineEdit* searchField(const MainView& view)
+{
+    return view.findChild<QLineEdit*>("editSearch");
 }
 } // namespace
 
@@ -53,19 +65,19 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const QString longText = QString("Ein sehr langer Knopftext ").repeated(2).trimmed();
-        view.m_buttonAddBook->setText(longText);
-        view.m_buttonAddFolder->setText(longText);
+        button(view, "buttonAddBook")->setText(longText);
+        button(view, "buttonAddFolder")->setText(longText);
         view.resize(941, 640);
         QTRY_COMPARE(view.width(), 941);
-        QVERIFY(view.m_header->layout()->minimumSize().width() <= view.width());
+        QVERIFY(view.findChild<QWidget*>("header")->layout()->minimumSize().width() <= view.width());
         // The least used buttons lose their text first; it stays as the tooltip.
-        QVERIFY(view.m_buttonHelp->text().isEmpty());
-        QCOMPARE(view.m_buttonHelp->toolTip(), QString("Help"));
-        QVERIFY(!view.m_buttonLibrary->text().isEmpty());
+        QVERIFY(button(view, "buttonHelp")->text().isEmpty());
+        QCOMPARE(button(view, "buttonHelp")->toolTip(), QString("Help"));
+        QVERIFY(!button(view, "buttonLibrary")->text().isEmpty());
 
         view.resize(2400, 640);
-        QTRY_COMPARE(view.m_buttonHelp->text(), QString("Help"));
-        QCOMPARE(view.m_buttonAddBook->text(), longText);
+        QTRY_COMPARE(button(view, "buttonHelp")->text(), QString("Help"));
+        QCOMPARE(button(view, "buttonAddBook")->text(), longText);
     }
 
     void headerFollowsThePage_data()
@@ -104,13 +116,13 @@ private slots:
         if (hasBook)
             view.m_currentBook = book(3, "Persuasion", "/nowhere/persuasion.epub");
         view.m_pages->setCurrentIndex(page == 0 ? 1 : 0);
-        view.m_search->setText("leftover");
+        searchField(view)->setText("leftover");
         view.m_pages->setCurrentIndex(page);
         for (const QString& name : shown)
             QVERIFY2(!view.findChild<QWidget*>(name)->isHidden(), qPrintable(name));
         for (const QString& name : hidden)
             QVERIFY2(view.findChild<QWidget*>(name)->isHidden(), qPrintable(name));
-        QVERIFY(view.m_search->text().isEmpty());
+        QVERIFY(searchField(view)->text().isEmpty());
         QCOMPARE(view.property("theStartView").toBool(), page == 0);
         for (const char* name : {"buttonLibrary", "buttonSettings", "buttonHelp"})
             QVERIFY(!view.findChild<QWidget*>(name)->isHidden());
@@ -183,9 +195,9 @@ private slots:
         view.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&view));
         view.m_pages->setCurrentIndex(MainView::LibraryPage);
-        view.m_search->setFocus();
-        QTest::keyClicks(view.m_search, "hh");
-        QCOMPARE(view.m_search->text(), QString("hh"));
+        searchField(view)->setFocus();
+        QTest::keyClicks(searchField(view), "hh");
+        QCOMPARE(searchField(view)->text(), QString("hh"));
         QVERIFY(!view.isMinimized());
 
         view.setFocus();
@@ -390,14 +402,14 @@ private slots:
         MainView view;
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        auto* settings = view.findChild<QWidget*>("settingsPlaceholder");
+        auto* settings = static_cast<QWidget*>(view.findChild<SettingsView*>());
         auto* dim = view.findChild<QWidget*>("backgroundSettingsView");
         QVERIFY(settings && dim);
 
         QMetaObject::invokeMethod(&view, "onShowSettings");
         QVERIFY(settings->isVisible());
         QVERIFY(dim->isVisible());
-        QTRY_COMPARE(settings->geometry(), view.overlayRect(settings));
+        QTRY_COMPARE(settings->geometry(), view.m_overlays->panelRect(settings));
 
         QMetaObject::invokeMethod(&view, "onHideSettings");
         QTRY_VERIFY(!settings->isVisible());

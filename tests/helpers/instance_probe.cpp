@@ -7,6 +7,9 @@
 //   instance_probe send ARGS...  hand the arguments to a running instance;
 //                                exit 0 when acknowledged, 1 otherwise
 //   instance_probe translate     print the active translation of "English"
+//   instance_probe language CODE...
+//                                choose each language on the settings page
+//                                and save; print the page's title after each
 //   instance_probe crash KIND    install the crash reporter and die of KIND
 //                                (segv, abort, fpe, bus, ill)
 //
@@ -14,8 +17,11 @@
 #include "Application.h"
 #include "CrashInstaller.h"
 #include "Logger.h"
+#include "SettingsView.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QSocketNotifier>
 #include <QTemporaryFile>
 
@@ -73,6 +79,20 @@ int main(int argc, char** argv)
 
     if (mode == "translate") {
         std::printf("%s\n", Application::languageName().toUtf8().constData());
+        return 0;
+    }
+
+    if (mode == "language") {
+        SettingsView page;
+        page.show();
+        auto* languages = page.findChild<QComboBox*>("comboLanguage");
+        auto* title = page.findChild<QLabel*>("settingsLabel");
+        for (int i = 2; i < argc; ++i) {
+            languages->setCurrentIndex(languages->findData(QString::fromUtf8(argv[i])));
+            page.saveSettings();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+            std::printf("%s\n", title->text().toUtf8().constData());
+        }
         return 0;
     }
 

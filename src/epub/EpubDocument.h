@@ -1,0 +1,67 @@
+#pragma once
+
+#include "TextDocument.h"
+#include "epub/EpubBook.h"
+
+#include <memory>
+
+namespace epub {
+
+class EpubConverter;
+
+/// An EPUB book as a paginated text document.
+///
+/// load() parses the file (EpubParser, full mode: everything is read from the
+/// archive into memory, nothing is unpacked) and converts it (EpubConverter).
+/// A book that cannot be opened leaves the document empty (page count 0), the
+/// reason in the log and a short translated reason in errorString().
+/// rebuild() converts again from the parsed book (after a style change)
+/// without reading the file.
+///
+/// Images are handed to the rich-text engine by loadResource(): scaled to fit
+/// 350 × 350 pixels when larger. Nothing is ever read from disk for a
+/// resource.
+///
+/// GUI thread only, like TextDocument. For metadata (title, authors, cover)
+/// without building a document, use EpubParser in metadata-only mode, which
+/// may run on a worker thread.
+class EpubDocument : public TextDocument
+{
+    Q_OBJECT
+public:
+    explicit EpubDocument(const QString& path, QObject* parent = nullptr);
+    ~EpubDocument() override;
+
+    void load() override;
+    void rebuild() override;
+    /// Title of the top-level table-of-contents entry whose range holds
+    /// `position`: from its position up to the next entry's; the last entry
+    /// from its position on; before the first entry, the first.
+    QString chapterTitle(int position) const override;
+    QSize imageSize(const QString& name) const override;
+
+    QString path() const { return m_path; }
+    /// The parsed book (empty before load() and after a failed load).
+    const Book& book() const { return m_book; }
+    /// Whether the last load() parsed the file.
+    bool parsed() const { return m_parsed; }
+    /// The converter of the last load(): the chapters one by one. Null
+    /// before load().
+    const EpubConverter* converter() const { return m_converter.get(); }
+
+protected:
+    /// Image resources (type 2) from the book's images by archive path,
+    /// scaled to fit 350 × 350 with fast scaling; style sheets from the book;
+    /// anything else gives an empty variant.
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    void convert();
+
+    QString m_path;
+    Book m_book;
+    bool m_parsed = false;
+    std::unique_ptr<EpubConverter> m_converter;
+};
+
+} // namespace epub

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "TextDocument.h"
+#include "mobi/MobiConverter.h"
+#include "mobi/MobiReader.h"
+
+#include <QHash>
+#include <QImage>
+
+namespace mobi {
+
+/// A Mobipocket (MOBI, PRC, AZW3) or PalmDOC book as a paginated text
+/// document.
+///
+/// The constructor opens the file through MobiReader (headers only); load()
+/// decodes the text, converts it (MobiConverter) into HTML chapters, builds
+/// the rich text from them and the table of contents. The chapters are kept,
+/// so rebuild() (after a style change) does not decode again. A book that
+/// cannot be opened stays empty (page count 0) and errorString() says why; a
+/// protected book says "This book is protected and cannot be opened."
+///
+/// The rich text is the chapters joined, each starting on a new page. Every
+/// chapter is parsed on its own, so a chapter holds the same characters
+/// whether it is laid out alone or in the whole book: the first position of
+/// chapter n is the sum of the character counts of chapters 0 to n - 1 (each
+/// set alone with setHtml() and the same default style sheet).
+///
+/// Images are handed to the rich-text engine by loadResource() from
+/// "pdbrec:/N" names (image N of the book), scaled to fit 350 × 350 pixels.
+/// Nothing is ever read from disk for a resource.
+///
+/// GUI thread only, like TextDocument. For metadata and covers without
+/// building a document, use MobiReader, which may run on a worker thread.
+class MobiDocument : public TextDocument
+{
+    Q_OBJECT
+public:
+    explicit MobiDocument(const QString& path, QObject* parent = nullptr);
+
+    void load() override;
+    void rebuild() override;
+    /// Entries with their pages refreshed, top level sorted by page.
+    QList<TocPoint> toc() const override;
+    /// Title of the deepest entry whose range holds `position` (the first
+    /// entry before it).
+    QString chapterTitle(int position) const override;
+    /// The size an image is shown at, by its "pdbrec:/N" name (or N alone).
+    QSize imageSize(const QString& name) const override;
+
+    QString path() const { return m_path; }
+    const MobiReader& reader() const { return m_reader; }
+    /// The converted text, one HTML text per chapter (split at the page
+    /// breaks and, in KF8 books, at the book's files). Empty before load().
+    QStringList chapters() const { return m_converter.chapters(); }
+
+protected:
+    /// Image resources (type 2) named "pdbrec:/N"; anything else gives an
+    /// empty variant.
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    void build();
+    QList<TocPoint> tocFrom(const QList<MobiConverter::TocItem>& items) const;
+    /// Image `number` as shown (scaled), cached; null when there is none.
+    QImage shownImage(int number) const;
+    static int imageNumber(const QString& name);
+
+    QString m_path;
+    MobiReader m_reader;
+    bool m_opened = false;
+    MobiConverter m_converter;
+    mutable QHash<int, QImage> m_images;
+};
+
+} // namespace mobi

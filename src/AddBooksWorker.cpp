@@ -19,8 +19,10 @@
 #include <QImageWriter>
 #include <QLoggingCategory>
 #include <QMutexLocker>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QtConcurrent>
+
+#include <cstdio>
 
 Q_LOGGING_CATEGORY(lcAddBooks, "lanternleaf.workers.add")
 
@@ -52,16 +54,22 @@ QString writeCover(const QString& bookPath, QImage image)
     image.setColorSpace(QColorSpace());
     if (!image.hasAlphaChannel() && image.format() != QImage::Format_RGB32)
         image = image.convertToFormat(QImage::Format_RGB32);
-    const QString path =
-        QDir::toNativeSeparators(Paths::bookCacheFolder(bookPath) + QStringLiteral("/cover.png"));
-    QSaveFile file(path);
+    const QString folder = Paths::bookCacheFolder(bookPath);
+    const QString path = QDir::toNativeSeparators(folder + QStringLiteral("/cover.png"));
+    // Written beside and renamed over: the shelf never reads half a cover.
+    // Not synced to disk (QSaveFile would, once per book): a cover lost to a
+    // power cut only shows the default cover.
+    QTemporaryFile file(folder + QStringLiteral("/cover.XXXXXX.part"));
     QImageWriter writer(&file, "png");
     writer.setQuality(kPngQuality);
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
+    if (!file.open() || !writer.write(image) || !file.flush() ||
+        std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) !=
+            0) {
         qCWarning(lcAddBooks) << "cannot write the cover" << path << writer.errorString()
                               << file.errorString();
         return QString();
     }
+    file.setAutoRemove(false); // it is the cover now
     return path;
 }
 
@@ -144,7 +152,9 @@ void AddBooksWorker::run()
     logDebug(QStringLiteral("Add books start"));
     m_index = 0;
     m_nextRead = 0;
-    m_readers.setMaxThreadCount(1);
+    // Reading is most of the work and the worker mostly waits: on a
+    // two-core machine two readers keep both cores busy.
+    m_readers.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), MaxReaders));
     setState(WorkerPreparing);
     emit started();
     m_added = 0;
@@ -159,7 +169,7 @@ void AddBooksWorker::run()
             break;
         case WorkerProcessing:
             if (m_index < m_files.size())
-                addNext();
+                addNextFiles();
             else
                 stop();
             break;
@@ -219,21 +229,36 @@ bool AddBooksWorker::scan()
     return !isStopped();
 }
 
-void AddBooksWorker::addNext()
+void AddBooksWorker::addNextFiles()
 {
-    const int index = m_index;
-    const QString path = m_files.at(index);
-    ++m_index;
-    // Set before the progress signals: a cancel they trigger must still let
-    // this file's read finish.
-    m_adding.storeRelease(index);
-    emit progressChanged(m_index, m_files.size());
-    emit progressMessage(
-        tr("%1 of %2 is being added. %3")
-            .arg(QString::number(m_index), QString::number(m_files.size()), QFileInfo(path).fileName()));
-    readAhead();
-    if (addFile(index))
-        ++m_added;
+    QList<BookDto> batch;
+    const int first = m_index;
+    while (m_index < m_files.size() && m_index - first < MaxBatch) {
+        const int index = m_index;
+        // The first file is waited for; the ones after it join this round
+        // only if they have been read already.
+        if (index > first && m_ahead.contains(index) && !m_ahead.value(index).isFinished())
+            break;
+        ++m_index;
+        // Set before the progress signals: a cancel they trigger must still
+        // let this file's read finish.
+        m_adding.storeRelease(index);
+        emit progressChanged(m_index, m_files.size());
+        emit progressMessage(tr("%1 of %2 is being added. %3")
+                                 .arg(QString::number(m_index), QString::number(m_files.size()),
+                                      QFileInfo(m_files.at(index)).fileName()));
+        readAhead();
+        BookDto book;
+        if (takeRead(index, &book))
+            batch << book;
+        // After a cancel the file being added is finished, no other.
+        if (isStopped())
+            break;
+    }
+    for (int id : BookProvider::instance()->addBooks(batch)) {
+        if (id > 0)
+            ++m_added;
+    }
 }
 
 void AddBooksWorker::readAhead()
@@ -266,7 +291,7 @@ AddBooksWorker::Prepared AddBooksWorker::prepare(int index, const QString& fullP
     return prepared;
 }
 
-bool AddBooksWorker::addFile(int index)
+bool AddBooksWorker::takeRead(int index, BookDto* book)
 {
     // Not read: missing, already in the library or named before.
     if (!m_ahead.contains(index))
@@ -274,18 +299,18 @@ bool AddBooksWorker::addFile(int index)
     Prepared prepared = m_ahead.take(index).result();
     if (!prepared.ok)
         return false;
-    BookDto& book = prepared.book;
     // Another worker may have added it since the read began.
-    if (BookProvider::instance()->getBookByPath(book.full_path).id > 0)
+    if (BookProvider::instance()->getBookByPath(prepared.book.full_path).id > 0)
         return false;
-    book.time_added = uint(QDateTime::currentSecsSinceEpoch());
-    for (auto it = book.metadata.begin(); it != book.metadata.end();) {
+    *book = prepared.book;
+    book->time_added = uint(QDateTime::currentSecsSinceEpoch());
+    for (auto it = book->metadata.begin(); it != book->metadata.end();) {
         if (it.value().isEmpty())
-            it = book.metadata.erase(it);
+            it = book->metadata.erase(it);
         else
             ++it;
     }
-    return BookProvider::instance()->addBook(book) != -1;
+    return true;
 }
 
 bool AddBooksWorker::readMetadata(BookDto& book)

@@ -409,15 +409,8 @@ QSqlDatabase BookProvider::connection()
 
 // --- books ---
 
-int BookProvider::addBook(const BookDto& book)
+int BookProvider::insertBook(const QSqlDatabase& db, const BookDto& book)
 {
-    const QSqlDatabase db = connection();
-    // One transaction per book: the row and its metadata arrive together and
-    // cost one commit. IMMEDIATE takes the write lock up front, so a waiting
-    // writer is served by the busy timeout instead of failing.
-    QSqlQuery begin = makeQuery(db);
-    const bool inTransaction = db.isOpen() && begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
-
     QSqlQuery q = makeQuery(db);
     const bool ok =
         run(q, db, Q_FUNC_INFO,
@@ -437,15 +430,26 @@ int BookProvider::addBook(const BookDto& book)
              {":is_favorite", book.is_favorite},
              {":is_deleted", book.is_deleted}},
             "Add book. Error db:%1");
-    int id = -1;
-    if (ok) {
-        id = q.lastInsertId().toInt();
-        for (auto it = book.metadata.cbegin(); it != book.metadata.cend(); ++it)
-            setMetaData(id, it.key(), it.value());
-    }
+    if (!ok)
+        return -1;
+    const int id = q.lastInsertId().toInt();
+    for (auto it = book.metadata.cbegin(); it != book.metadata.cend(); ++it)
+        setMetaData(id, it.key(), it.value());
+    return id;
+}
+
+int BookProvider::addBook(const BookDto& book)
+{
+    const QSqlDatabase db = connection();
+    // One transaction per book: the row and its metadata arrive together and
+    // cost one commit. IMMEDIATE takes the write lock up front, so a waiting
+    // writer is served by the busy timeout instead of failing.
+    QSqlQuery begin = makeQuery(db);
+    const bool inTransaction = db.isOpen() && begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    int id = insertBook(db, book);
     if (inTransaction) {
         QSqlQuery end = makeQuery(db);
-        if (!end.exec(ok ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")) && ok) {
+        if (!end.exec(id > 0 ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")) && id > 0) {
             const QString error = end.lastError().text();
             setLastError(error);
             logError(QStringLiteral("Add book. Error db:%1").arg(error));
@@ -454,6 +458,39 @@ int BookProvider::addBook(const BookDto& book)
         }
     }
     return id;
+}
+
+QList<int> BookProvider::addBooks(const QList<BookDto>& books)
+{
+    QList<int> ids;
+    if (books.isEmpty())
+        return ids;
+    const QSqlDatabase db = connection();
+    QSqlQuery begin = makeQuery(db);
+    if (!db.isOpen() || !begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        for (const BookDto& book : books)
+            ids << addBook(book);
+        return ids;
+    }
+    for (const BookDto& book : books) {
+        // A book that fails leaves no half rows and keeps the others.
+        makeQuery(db).exec(QStringLiteral("SAVEPOINT add_book"));
+        const int id = insertBook(db, book);
+        if (id <= 0)
+            makeQuery(db).exec(QStringLiteral("ROLLBACK TO add_book"));
+        makeQuery(db).exec(QStringLiteral("RELEASE add_book"));
+        ids << id;
+    }
+    QSqlQuery end = makeQuery(db);
+    if (!end.exec(QStringLiteral("COMMIT"))) {
+        const QString error = end.lastError().text();
+        setLastError(error);
+        logError(QStringLiteral("Add book. Error db:%1").arg(error));
+        makeQuery(db).exec(QStringLiteral("ROLLBACK"));
+        for (int& id : ids)
+            id = -1;
+    }
+    return ids;
 }
 
 bool BookProvider::updateBook(const BookDto& book)

@@ -59,6 +59,11 @@ public:
     // Books
     /// Inserts the book and its metadata; returns the new id or -1.
     int addBook(const BookDto& book);
+    /// Inserts the books in one transaction (one commit for all), each row
+    /// with its metadata; the new ids in order, -1 for a book that failed
+    /// (it leaves no rows; the others stay). When the transaction cannot be
+    /// opened the books are added one by one.
+    QList<int> addBooks(const QList<BookDto>& books);
     bool updateBook(const BookDto& book);
     BookDto getBookById(int id);
     /// The book at this path that is not in the trash; a default record if none.
@@ -144,6 +149,8 @@ private:
     BookProvider& operator=(const BookProvider&) = delete;
 
     QSqlDatabase connection();
+    /// The row and the metadata of one book, in the caller's transaction.
+    int insertBook(const QSqlDatabase& db, const BookDto& book);
     void report(const QString& title, const QString& text);
     qint64 now() const;
 

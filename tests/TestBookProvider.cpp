@@ -216,6 +216,7 @@ private slots:
         QCOMPARE(db->selectFavorits().size(), 2);
         QCOMPARE(db->selectByFormat(1).size(), 4);
         QCOMPARE(db->bookCountByFormat(1), 4);
+        QCOMPARE(db->bookCountsByFormat(), (QMap<int, int>{{0, 4}, {1, 4}, {2, 4}}));
 
         for (int i = 0; i < 6; ++i)
             QVERIFY(db->setDeleted(ids.at(i), 1));
@@ -226,6 +227,34 @@ private slots:
         QCOMPARE(c.deleted, 6);
         QCOMPARE(db->bookCount(), 6);
         QCOMPARE(db->allBookCount(), 12);
+        // Books in the trash are not counted per format either.
+        QCOMPARE(db->bookCountsByFormat(), (QMap<int, int>{{0, 2}, {1, 2}, {2, 2}}));
+    }
+
+    void batchOfBooksInOneTransaction()
+    {
+        auto* db = BookProvider::instance();
+        QVERIFY(db->addBooks({}).isEmpty());
+        QList<BookDto> batch;
+        for (const char* title : {"One", "Two", "Three"}) {
+            BookDto b = makeBook(QString::fromLatin1(title), "Someone", 5000);
+            b.metadata[MetaTitle] = b.title;
+            b.metadata[MetaLanguage] = "en";
+            batch << b;
+        }
+        const QList<int> ids = db->addBooks(batch);
+        QCOMPARE(ids.size(), 3);
+        QVERIFY(ids.at(0) > 0 && ids.at(1) == ids.at(0) + 1 && ids.at(2) == ids.at(1) + 1);
+        for (int i = 0; i < 3; ++i) {
+            const BookDto book = db->getBookById(ids.at(i));
+            QCOMPARE(book.title, batch.at(i).title);
+            QCOMPARE(book.full_path, batch.at(i).full_path);
+            QCOMPARE(db->getMetaData(ids.at(i), MetaLanguage), QString("en"));
+        }
+        QCOMPARE(rawCount("select COUNT(*) from book_metadata"), 6);
+        // The transaction is closed: a single add works as before.
+        QVERIFY(db->addBook(makeBook("Four", "", 6000)) > 0);
+        QCOMPARE(db->bookCount(), 4);
     }
 
     void recentlyReadWindowAndLimit()

@@ -37,7 +37,7 @@ const char* errorSource(AddBooksErrors error)
 
 // Qt maps a PNG quality q to zlib level (100 - q) * 9 / 91: 80 gives level 1,
 // which makes covers about as small as the default level 6 does (photographs
-// hardly compress further) in a third of the time.
+// hardly compress further) several times faster.
 constexpr int kPngQuality = 80;
 
 QSize storedCoverBound()

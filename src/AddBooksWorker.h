@@ -126,7 +126,7 @@ private:
     int m_index = 0;
     mutable QMutex m_mutex; ///< guards m_state and m_error
 
-    QThreadPool m_readers;                 ///< the one helper thread
+    QThreadPool m_readers;                 ///< the helper threads
     QHash<int, QFuture<Prepared>> m_ahead; ///< by file index
     QSet<QString> m_seen;                  ///< full paths read in this run
     int m_nextRead = 0;                    ///< the next file index readAhead() looks at

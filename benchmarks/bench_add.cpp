@@ -249,7 +249,8 @@ int main(int argc, char** argv)
     out << QStringLiteral("lanternleaf add %1 ms per book\n").arg(perBook, 0, 'f', 2);
     out << QStringLiteral("lanternleaf add processor %1 ms per book\n")
                .arg(first.cpuMs / copies.size(), 0, 'f', 2);
-    out << "  (each book includes the worker's 10 ms pause that lets progress reach the window)\n";
+    out << "  (includes the worker's 10 ms pause after each round of books that lets progress reach the "
+           "window)\n";
     out.flush();
 
     const AddResult again = addFolder(folder);

@@ -87,6 +87,8 @@ void writeFb2(const QString& path, int i, const QByteArray& cover)
 
 void benchAdding(const QString& folder, int count)
 {
+    if (count <= 0)
+        return;
     QDir().mkpath(folder);
     QList<QByteArray> covers;
     for (int i = 0; i < 20; ++i)
@@ -110,7 +112,7 @@ void benchAdding(const QString& folder, int count)
                .arg(ms / 1000.0, 0, 'f', 2)
                .arg(ms / qMax(1, count), 0, 'f', 2);
     out << QStringLiteral(
-        "  (the worker sleeps 10 ms after every book by design so progress reaches the window)\n");
+        "  (the worker sleeps 10 ms after every round of books so progress reaches the window)\n");
     out.flush();
 }
 
@@ -306,10 +308,11 @@ void benchStartUp(int count)
         BookProvider::instance()->selectAll();
         query = qMin(query, threadCpuMs() - cpu);
     }
-    out << QStringLiteral(
-               "category switch to all %1 books, worst of 3: %2 ms (the query alone %3 ms processor time)\n")
+    out << QStringLiteral("category switch to all %1 books, worst of 3: %2 ms, processor %3 ms (the query "
+                          "alone %4 ms)\n")
                .arg(view.searchModel()->rowCount())
                .arg(worstSwitch, 0, 'f', 1)
+               .arg(worstSwitchCpu, 0, 'f', 1)
                .arg(query, 0, 'f', 1);
     out.flush();
     settle(500);

@@ -79,7 +79,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, cover);
         auto* db = BookProvider::instance();
-        BookDto book = makeBook("t");
+        const QString title = QString::fromUtf8("Война и мир, 本 📚");
+        BookDto book = makeBook(title, QString::fromUtf8("Лев Толстой"));
         book.full_path = path;
         book.cover = cover;
         const int id = db->addBook(book);
@@ -91,6 +92,26 @@ private slots:
         QCOMPARE(found.cover, cover);
         QCOMPARE(db->getBookById(id).full_path, path);
         QVERIFY(db->getBookByPath(path + "x").id <= 0);
+
+        // The lists read their rows apart from the lookups: every field the
+        // same, text outside ASCII included, and found by such text too.
+        QVERIFY(db->setFavorite(id, 1));
+        const BookDto byId = db->getBookById(id);
+        for (const QList<BookDto>& list :
+             {db->selectAll(), db->selectFavorits(), db->searchBooks(QString::fromUtf8("мир, 本"))}) {
+            QCOMPARE(list.size(), 1);
+            const BookDto& listed = list.first();
+            QCOMPARE(listed.id, id);
+            QCOMPARE(listed.full_path, path);
+            QCOMPARE(listed.cover, cover);
+            QCOMPARE(listed.title, title);
+            QCOMPARE(listed.author, QString::fromUtf8("Лев Толстой"));
+            QCOMPARE(listed.format, byId.format);
+            QCOMPARE(listed.time_added, byId.time_added);
+            QCOMPARE(listed.max_position, byId.max_position);
+            QCOMPARE(listed.is_favorite, 1);
+            QCOMPARE(listed.is_deleted, 0);
+        }
 
         // What stored files rely on: Base64 of the UTF-8 bytes, "" for "".
         QSqlQuery q(QSqlDatabase::database());

@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   fonts-dejavu-core fonts-liberation2
   bc xdotool
+  poppler-utils qt5-image-formats-plugins
 )
 
 missing=()

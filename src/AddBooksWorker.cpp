@@ -1,9 +1,11 @@
 #include "AddBooksWorker.h"
 
 #include "BookFormat.h"
+#include "comics/ComicDocument.h"
 #include "epub/EpubParser.h"
 #include "fb2/FbParser.h"
 #include "mobi/MobiReader.h"
+#include "pdf/PdfDocument.h"
 
 #include "BookProvider.h"
 #include "Logger.h"
@@ -333,9 +335,12 @@ bool AddBooksWorker::readMetadata(BookDto& book)
             book.title = baseName;
         return true;
     case 3:
+        book.title = baseName;
+        readPdf(book.full_path, book);
+        return true;
     case 6:
     case 7:
-        book.title = baseName;
+        readComic(book.full_path, book);
         return true;
     default:
         return false;
@@ -359,6 +364,33 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     book.metadata = fb.metadata();
     book.cover = saveCoverData(path, fb.coverData);
     return true;
+}
+
+bool AddBooksWorker::readPdf(const QString& path, BookDto& book)
+{
+    // No password prompt here: a protected PDF is added under its file name,
+    // without a cover, and asks for its password when it is opened.
+    pdf::PdfDocument document;
+    document.load(path);
+    if (!document.isLoaded())
+        return false;
+    if (const QString title = document.title(); !title.isEmpty())
+        book.title = title;
+    book.author = document.author();
+    book.metadata[2] = document.information(5);
+    book.metadata[5] = document.information(6);
+    book.cover = saveCover(path, document.cover(CoverHeight));
+    return true;
+}
+
+void AddBooksWorker::readComic(const QString& path, BookDto& book)
+{
+    comics::ComicDocument comic;
+    comic.load(path);
+    book.title = comic.title();
+    const QImage cover = comic.cover();
+    if (!cover.isNull())
+        book.cover = saveCover(path, cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation));
 }
 
 bool AddBooksWorker::readMobi(const QString& path, BookDto& book)

@@ -116,6 +116,11 @@ private:
     bool readMetadata(BookDto& book);
     bool readFb2(const QString& path, BookDto& book);
     bool readMobi(const QString& path, BookDto& book);
+    /// Title, author, creator, producer and cover of a PDF that opens
+    /// without a password; false when it does not open.
+    bool readPdf(const QString& path, BookDto& book);
+    /// Title (from the file name) and first page as cover of a comic.
+    void readComic(const QString& path, BookDto& book);
     bool readEpub(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;

@@ -1,6 +1,10 @@
 #include "BookViewer.h"
 
+#include "ImageDocument.h"
+#include "ImageViewer.h"
 #include "LoaderBox.h"
+#include "MessageView.h"
+#include "PDFViewer.h"
 #include "ReadToolBar.h"
 #include "Settings.h"
 #include "TextDocument.h"
@@ -8,6 +12,8 @@
 #include "UserContext.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -122,6 +128,8 @@ BookViewer::~BookViewer()
     // The context must not keep a document that dies with the viewer.
     if (TextViewer* text = textViewer(); text && m_context->document() == text->document())
         m_context->setDocument(nullptr);
+    if (PageView* pages = pageView(); pages && m_context->document() == pages->imageDocument())
+        m_context->setDocument(nullptr);
     while (m_waitCursors > 0)
         popWaitCursor();
 }
@@ -134,6 +142,11 @@ QWidget* BookViewer::viewer() const
 TextViewer* BookViewer::textViewer() const
 {
     return qobject_cast<TextViewer*>(viewer());
+}
+
+PageView* BookViewer::pageView() const
+{
+    return qobject_cast<PageView*>(viewer());
 }
 
 bool BookViewer::isBusy() const
@@ -157,10 +170,9 @@ void BookViewer::openBook(const BookDto& book)
         openTextBook(book);
         break;
     case BookFormat::Viewer::Pdf:
-        // The page-image viewer is not built in yet: treated like a format
-        // without a viewer.
     case BookFormat::Viewer::Image:
-        // Likewise for comic archives.
+        openPageBook(book, BookFormat::viewerFor(book.format));
+        break;
     case BookFormat::Viewer::None:
         // Nothing can show this format: the busy page stays, and the
         // previous viewer with it.
@@ -192,6 +204,8 @@ void BookViewer::openTextBook(const BookDto& book)
     // the place must be restored when that first layout ends.
     m_restorePending = true;
     viewer->load();
+    if (handleOpenFailure(book, document))
+        return;
 
     connect(document, &TextDocument::beginResizePage, this, &BookViewer::onBeginChageDocSize);
     connect(document, &TextDocument::columnCountChanged, this, &BookViewer::onColumnCountChanged);
@@ -202,6 +216,76 @@ void BookViewer::openTextBook(const BookDto& book)
     connect(document, &TextDocument::pageChanged, this, &BookViewer::schedulePositionSave);
     m_toolBar->setColumnCount(document->columnCount());
     m_context->updateBookInfo();
+}
+
+void BookViewer::openPageBook(const BookDto& book, BookFormat::Viewer kind)
+{
+    const bool pdf = kind == BookFormat::Viewer::Pdf;
+    // A PDF's pages appear one by one without blocking: no wait cursor.
+    m_busyCursor = !pdf;
+    m_context->setBook(book);
+    setToolBarFor(kind);
+
+    m_context->setDocument(nullptr);
+    PageView* viewer = pdf ? static_cast<PageView*>(new PDFViewer(book, m_background))
+                           : static_cast<PageView*>(new ImageViewer(book, m_background));
+    viewer->setGeometry(m_loader->geometry());
+    viewer->hide();
+    replaceViewer(viewer);
+    ImageDocument* document = viewer->imageDocument();
+    m_context->setDocument(document);
+    m_context->updateBookInfo();
+
+    connect(viewer, &PageView::loadBegin, this, &BookViewer::loadBegin);
+    connect(viewer, &PageView::loadFinished, this, &BookViewer::loadFinished);
+    connect(viewer, &PageView::fullScreen, this, &BookViewer::onFullScreen);
+    connect(m_toolBar, &ReadToolBar::zoomIn, viewer, &PageView::zoomIn);
+    connect(m_toolBar, &ReadToolBar::zoomOut, viewer, &PageView::zoomOut);
+    connect(m_toolBar, &ReadToolBar::fitSize, viewer, &PageView::fitToPage);
+    connect(m_toolBar, &ReadToolBar::original, viewer, &PageView::originalSize);
+    if (document) {
+        connect(document, &ImageDocument::pageNumberChanged, m_context, &UserContext::updateBookInfo);
+        connect(document, &ImageDocument::pageNumberChanged, this, &BookViewer::schedulePositionSave);
+        connect(document, &ImageDocument::columnCountChanged, this, &BookViewer::onColumnCountChanged);
+    }
+
+    m_restorePending = true;
+    viewer->load();
+    if (handleOpenFailure(book, document))
+        return;
+    m_toolBar->setColumnCount(document->columnCount());
+    // Restored here, once: left pending, the next window resize would throw
+    // the reader back to the page the book was opened at.
+    applyRestore();
+    m_context->updateBookInfo();
+}
+
+bool BookViewer::handleOpenFailure(const BookDto& book, const IDocument* document)
+{
+    const bool failed = !document || !document->isLoaded() || document->pageCount() <= 0;
+    if (!failed)
+        return false;
+    const QString reason = document ? document->errorString() : QString();
+    // A text book without pages but without a reason is an empty book, shown
+    // as such; a page book without pages has nothing to show at all.
+    if (!textViewer() || !reason.isEmpty()) {
+        qCDebug(lcBookViewer) << "BookViewer: cannot open" << book.full_path << reason;
+        m_restorePending = false;
+        m_context->setDocument(nullptr);
+        replaceViewer(new QFrame(m_background));
+        while (m_waitCursors > 0)
+            popWaitCursor();
+        if (!reason.isEmpty()) {
+            MessageView box(tr("Can not open file"),
+                            tr("The book \"%1\" cannot be opened.\n%2")
+                                .arg(QDir::toNativeSeparators(book.full_path), reason),
+                            this);
+            box.exec();
+        }
+        emit openFailed();
+        return true;
+    }
+    return false;
 }
 
 void BookViewer::replaceViewer(QWidget* viewer)
@@ -438,6 +522,9 @@ void BookViewer::hideEvent(QHideEvent* event)
 {
     m_saveTimer.stop();
     m_context->savePosition();
+    // Pictures made ahead are megabytes each; the next visit opens anew.
+    if (PageView* pages = pageView())
+        pages->releasePictures();
     QFrame::hideEvent(event);
 }
 

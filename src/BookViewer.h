@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QTimer>
 
+class IDocument;
 class LoaderBox;
+class PageView;
 class QHBoxLayout;
 class QLabel;
 class QSpacerItem;
@@ -46,6 +48,8 @@ public:
     QWidget* viewer() const;
     /// The text viewer of the open book, or null.
     TextViewer* textViewer() const;
+    /// The page viewer (PDF or comic) of the open book, or null.
+    PageView* pageView() const;
     /// True while the busy page is shown.
     bool isBusy() const;
     /// Shows or hides the toolbar buttons that make sense for a kind of viewer.
@@ -55,6 +59,9 @@ signals:
     void showContents();
     void fullScreen();
     void showSearch();
+    /// The book could not be opened (the user has been told why, or gave up
+    /// at the password prompt): the reading page has nothing to show.
+    void openFailed();
 
 public slots:
     void beginResize();
@@ -86,6 +93,12 @@ private:
     friend class TestBookViewer;
 
     void openTextBook(const BookDto& book);
+    void openPageBook(const BookDto& book, BookFormat::Viewer kind);
+    /// When `document` did not open: tells the user why (a message naming
+    /// the file, unless there is no reason to give, as after a cancelled
+    /// password prompt), drops the viewer and emits openFailed(). Returns
+    /// whether it failed.
+    bool handleOpenFailure(const BookDto& book, const IDocument* document);
     void replaceViewer(QWidget* viewer);
     void showBusyPage();
     void showViewerPage();

@@ -69,5 +69,10 @@ constexpr qint64 maxBookTextSize = 256LL * 1024 * 1024;
 constexpr int maxTextRecordSize = 1024 * 1024;
 /// Pages of one page book (PDF, DjVu, comic). Real books stay below 10,000.
 constexpr int maxPageCount = 100000;
+/// Nesting of a PDF outline (table of contents). Real books nest a few
+/// levels; the tree is walked recursively, so a damaged one must end.
+constexpr int maxOutlineDepth = 64;
+/// Items of one PDF outline. Large manuals have a few thousand.
+constexpr int maxOutlineItems = 100000;
 
 } // namespace Limits

@@ -212,6 +212,7 @@ void MainView::connectParts()
     connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
     connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
     connect(m_bookViewer, &BookViewer::showSearch, this, &MainView::onShowSearchPanel);
+    connect(m_bookViewer, &BookViewer::openFailed, this, &MainView::toLibrary);
     connect(m_context, &UserContext::bookInfoChanged, this, &MainView::bookInfoChanged);
     connect(m_context, &UserContext::searhingTextChanged, this, &MainView::onSearchTextChanged);
 

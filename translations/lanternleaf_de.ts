@@ -203,6 +203,19 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookViewer</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Datei kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>The book &quot;%1&quot; cannot be opened.
+%2</source>
+        <translation>Das Buch „%1“ kann nicht geöffnet werden.
+%2</translation>
+    </message>
+</context>
+<context>
     <name>BookmarkModel</name>
     <message>
         <source>Chapter title</source>
@@ -1191,6 +1204,33 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>comics::ComicDocument</name>
+    <message>
+        <source>The archive is protected by a password.</source>
+        <translation>Das Archiv ist durch ein Passwort geschützt.</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Die Datei existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a comic archive.</source>
+        <translation>Die Datei ist beschädigt oder kein Comic-Archiv.</translation>
+    </message>
+    <message>
+        <source>The archive holds no pages.</source>
+        <translation>Das Archiv enthält keine Seiten.</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Zu Seite %1 springen</translation>
+    </message>
+</context>
+<context>
     <name>epub::EpubDocument</name>
     <message>
         <source>The file is damaged or is not an EPUB book.</source>
@@ -1234,6 +1274,37 @@ delete to trash</extracomment>
     <message>
         <source>The file cannot be read.</source>
         <translation>Die Datei kann nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
+    <name>pdf::PdfDocument</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Datei kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>The password is incorrect</source>
+        <translation>Das Passwort ist falsch</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Die Datei existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The document has more pages than the program can show.</source>
+        <translation>Das Dokument hat mehr Seiten, als das Programm anzeigen kann.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a PDF document.</source>
+        <translation>Die Datei ist beschädigt oder kein PDF-Dokument.</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Zu Seite %1 springen</translation>
     </message>
 </context>
 </TS>

@@ -203,6 +203,19 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>BookViewer</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Не удаётся открыть файл</translation>
+    </message>
+    <message>
+        <source>The book &quot;%1&quot; cannot be opened.
+%2</source>
+        <translation>Не удаётся открыть книгу «%1».
+%2</translation>
+    </message>
+</context>
+<context>
     <name>BookmarkModel</name>
     <message>
         <source>Chapter title</source>
@@ -1191,6 +1204,33 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>comics::ComicDocument</name>
+    <message>
+        <source>The archive is protected by a password.</source>
+        <translation>Архив защищён паролем.</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a comic archive.</source>
+        <translation>Файл повреждён или не является архивом комикса.</translation>
+    </message>
+    <message>
+        <source>The archive holds no pages.</source>
+        <translation>В архиве нет страниц.</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Страница %1</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
+    </message>
+</context>
+<context>
     <name>epub::EpubDocument</name>
     <message>
         <source>The file is damaged or is not an EPUB book.</source>
@@ -1234,6 +1274,37 @@ delete to trash</extracomment>
     <message>
         <source>The file cannot be read.</source>
         <translation>Не удаётся прочитать файл.</translation>
+    </message>
+</context>
+<context>
+    <name>pdf::PdfDocument</name>
+    <message>
+        <source>Can not open file</source>
+        <translation>Не удаётся открыть файл</translation>
+    </message>
+    <message>
+        <source>The password is incorrect</source>
+        <translation>Неверный пароль</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Не удаётся прочитать файл.</translation>
+    </message>
+    <message>
+        <source>The document has more pages than the program can show.</source>
+        <translation>В документе больше страниц, чем может показать программа.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a PDF document.</source>
+        <translation>Файл повреждён или не является документом PDF.</translation>
+    </message>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
     </message>
 </context>
 </TS>

@@ -502,8 +502,6 @@ private slots:
     {
         QTest::addColumn<int>("format");
         QTest::newRow("djvu") << 4;
-        QTest::newRow("pdf, not built in yet") << 3;
-        QTest::newRow("cbz, not built in yet") << 6;
         QTest::newRow("unknown") << 9;
     }
 

@@ -1,0 +1,157 @@
+#include "AddBooksWorker.h"
+#include "BookProvider.h"
+#include "Paths.h"
+#include "util/ComicFixtures.h"
+#include "util/PdfBuilder.h"
+#include "util/TestHome.h"
+
+#include <QDir>
+#include <QImage>
+#include <QtTest>
+
+// The PDF and comic cases of adding books: title, author, metadata, cover.
+class TestAddPageBooks : public QObject
+{
+    Q_OBJECT
+private:
+    TestHome m_home;
+
+    BookDto add(const QString& path)
+    {
+        AddBooksWorker worker({QFileInfo(path)});
+        worker.start();
+        [&] { QVERIFY(worker.wait(60000)); }();
+        return BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(path));
+    }
+
+private slots:
+    void initTestCase() { registerWorkerMetaTypes(); }
+
+    void init()
+    {
+        m_home.wipe();
+        QVERIFY(BookProvider::instance()->createConnection());
+        QDir().mkpath(m_home.path() + "/Books");
+    }
+
+    void pdfWithInformation()
+    {
+        const QString path = PdfBuilder()
+                                 .pages(3)
+                                 .info("Title", "Harbour Lights")
+                                 .info("Author", "Ann Teller")
+                                 .info("Creator", "Typesetter")
+                                 .info("Producer", "Printer")
+                                 .write(m_home.path() + "/Books", "harbour_lights.pdf");
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.format, 3);
+        QCOMPARE(book.title, QString("Harbour Lights"));
+        QCOMPARE(book.author, QString("Ann Teller"));
+        QCOMPARE(BookProvider::instance()->getMetaData(book.id, 2), QString("Typesetter"));
+        QCOMPARE(BookProvider::instance()->getMetaData(book.id, 5), QString("Printer"));
+        QCOMPARE(book.cover, QDir::toNativeSeparators(Paths::bookCacheFolder(book.full_path) + "/cover.png"));
+        QCOMPARE(QImage(book.cover).height(), AddBooksWorker::CoverHeight);
+    }
+
+    void pdfWithoutInformationOrProtected_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("cover");
+        QTest::newRow("no information") << PdfBuilder().pages(1).build() << true;
+        QTest::newRow("password") << PdfBuilder().pages(1).info("Title", "Hidden").userPassword("pw").build()
+                                  << false;
+        QTest::newRow("damaged") << QByteArray("%PDF-1.4\nbroken") << false;
+    }
+
+    void pdfWithoutInformationOrProtected()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, cover);
+        const QString path = m_home.path() + "/Books/plain.name.pdf";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.title, QString("plain.name"));
+        QVERIFY(book.author.isEmpty());
+        QCOMPARE(book.cover.isEmpty(), !cover);
+    }
+
+    void comics_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("cover");
+        QTest::newRow("cbz") << "My_Comic_01.cbz"
+                             << "My Comic 01" << true;
+        QTest::newRow("cbr") << "vol.2.cbr"
+                             << "vol" << true;
+        QTest::newRow("damaged") << "Broken_Book.cbz"
+                                 << "Broken Book" << false;
+    }
+
+    void comics()
+    {
+        using namespace ComicFixtures;
+        QFETCH(QString, file);
+        QFETCH(QString, title);
+        QFETCH(bool, cover);
+        const QString path = m_home.path() + "/Books/" + file;
+        const QList<Entry> entries = pages({"2.png", "1.png"}, QSize(300, 600));
+        if (file.endsWith("cbr")) {
+            if (rarTool().isEmpty())
+                QSKIP("the rar tool is not installed");
+            QVERIFY(writeCbr(path, entries));
+        } else if (cover) {
+            QVERIFY(writeCbz(path, entries));
+        } else {
+            QFile broken(path);
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write("PK\x03\x04 and nothing else");
+        }
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.title, title);
+        QCOMPARE(book.cover.isEmpty(), !cover);
+        if (cover) {
+            const QImage image(book.cover);
+            QCOMPARE(image.size(), QSize(95, AddBooksWorker::CoverHeight));
+            // The first page in name order.
+            QCOMPARE(image.pixelColor(40, 90).rgb(), colourOf(1).rgb());
+        }
+    }
+
+    // The sample books, when they are there: every PDF and comic is added
+    // with a title and, unless it needs a password, a cover.
+    void samples()
+    {
+        const QString root = QStringLiteral(LANTERNLEAF_SAMPLES_DIR);
+        if (!QFileInfo::exists(root + "/pdf"))
+            QSKIP("no sample books");
+        QList<QFileInfo> input{QFileInfo(root + "/pdf"), QFileInfo(root + "/cbz"), QFileInfo(root + "/cbr"),
+                               QFileInfo(root + "/hostile/zip-slip-unix.cbz")};
+        AddBooksWorker worker(input);
+        worker.start();
+        QVERIFY(worker.wait(120000));
+        const QStringList files = worker.files();
+        QCOMPARE(files.size(), 10);
+        for (const QString& file : files) {
+            const BookDto book = BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(file));
+            QVERIFY2(book.id > 0, qPrintable(file));
+            QVERIFY2(!book.title.isEmpty(), qPrintable(file));
+            const bool coverless = file.contains("password") || file.contains("zip-slip");
+            QVERIFY2(book.cover.isEmpty() == coverless, qPrintable(file));
+            if (!coverless)
+                QCOMPARE(QImage(book.cover).height(), AddBooksWorker::CoverHeight);
+            qInfo() << QFileInfo(file).fileName() << "|" << book.title << "|" << book.author;
+        }
+        // Nothing was written outside the books' cache folders.
+        QVERIFY(!QFile::exists(QDir::tempPath() + "/evil.txt"));
+    }
+};
+
+QTEST_MAIN(TestAddPageBooks)
+#include "TestAddPageBooks.moc"

@@ -200,6 +200,9 @@ void BookViewer::openTextBook(const BookDto& book)
     replaceViewer(viewer);
 
     connect(document, &TextDocument::endResizePage, this, &BookViewer::onEndChangeDocSize);
+    // Before the load too: going to the stored place may wait (behind the
+    // busy page) until the text is mapped.
+    connect(document, &TextDocument::beginResizePage, this, &BookViewer::onBeginChageDocSize);
     // Set before the load: the load paginates for the page area at once, and
     // the place must be restored when that first layout ends.
     m_restorePending = true;
@@ -207,12 +210,12 @@ void BookViewer::openTextBook(const BookDto& book)
     if (handleOpenFailure(book, document))
         return;
 
-    connect(document, &TextDocument::beginResizePage, this, &BookViewer::onBeginChageDocSize);
     connect(document, &TextDocument::columnCountChanged, this, &BookViewer::onColumnCountChanged);
     connect(viewer, &TextViewer::mouseDoubleClick, this, &BookViewer::onFullScreen);
     connect(viewer, &TextViewer::reloadBegin, this, &BookViewer::reloadBegin);
     connect(viewer, &TextViewer::reloadFinished, this, &BookViewer::reloadFinished);
     connect(document, &TextDocument::pageChanged, m_context, &UserContext::updateBookInfo);
+    connect(document, &TextDocument::pageNumbersChanged, m_context, &UserContext::updateBookInfo);
     connect(document, &TextDocument::pageChanged, this, &BookViewer::schedulePositionSave);
     m_toolBar->setColumnCount(document->columnCount());
     m_context->updateBookInfo();
@@ -365,7 +368,11 @@ void BookViewer::loadFinished()
 {
     qCDebug(lcBookViewer) << "BookViewer::loadFinished";
     updateStyle();
-    showViewerPage();
+    // A book still on its way to the stored place shows it when it gets
+    // there (end of the resize).
+    const TextViewer* text = textViewer();
+    if (!text || !text->document()->isWaitingForPlace())
+        showViewerPage();
     popWaitCursor();
 }
 

@@ -137,8 +137,9 @@ void HeaderBar::setBookInfo(const QString& title, const QString& progress)
     // The title arrives as rich text; eliding the markup itself could cut a
     // tag in half, so elide the plain text and let the label's font be bold.
     m_rawTitle = QTextDocumentFragment::fromHtml(title).toPlainText();
-    elideTitle(window()->width());
+    // The progress first: the title gets the room the new progress leaves.
     m_progressLabel->setText(progress);
+    elideTitle(window()->width());
 }
 
 QString HeaderBar::searchText() const

@@ -119,6 +119,9 @@ public:
     virtual int page() const { return 0; }
     /// The number of pages. Default: 0.
     virtual int pageCount() const { return 0; }
+    /// False while pageCount() and page() are estimates (a text book whose
+    /// pages are still being counted in the background). Default: true.
+    virtual bool isPageCountExact() const { return true; }
     /// Progress of the current page in percent (0 without pages). Default: 0.
     virtual double progress() const { return 0.0; }
     /// The position at the top of the current page. Default: 0.

@@ -1,17 +1,20 @@
 #include "TextDocument.h"
 
+#include "BookResources.h"
+#include "LayoutWorker.h"
+#include "PageCache.h"
 #include "Settings.h"
+#include "TextSearch.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLoggingCategory>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextLayout>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
-#include <set>
 
 Q_LOGGING_CATEGORY(lcTextDocument, "lanternleaf.textdocument", QtWarningMsg)
 
@@ -20,52 +23,55 @@ namespace {
 // A page smaller than this cannot hold a line; pages are never made smaller,
 // so a tiny window cannot turn every line into a page of its own.
 constexpr qreal kMinPageSide = 16.0;
-// How many lines the page-start correction may walk before giving up.
-constexpr int kMaxLineWalk = 100000;
-
-// Paragraph text for a rich-text label: the book's text is escaped first, then
-// the hits are wrapped in <b>, so "<" or "&" in the book show as written.
-QString markHits(const QString& plain, const QString& query)
-{
-    QString out;
-    int from = 0;
-    for (int i = plain.indexOf(query, 0, Qt::CaseInsensitive); i >= 0;
-         i = plain.indexOf(query, from, Qt::CaseInsensitive)) {
-        out += plain.mid(from, i - from).toHtmlEscaped();
-        out += QStringLiteral("<b>%1</b>").arg(query.toHtmlEscaped());
-        from = i + query.size();
-    }
-    out += plain.mid(from).toHtmlEscaped();
-    return out;
-}
-
-QString labelText(QString text)
-{
-    text.replace(QChar::LineSeparator, QLatin1Char(' '));
-    text.remove(QChar::ObjectReplacementCharacter);
-    return text;
-}
+// Chapters longer than this (characters of HTML) are laid out in pieces, so
+// that laying out any unit on the GUI thread stays within a frame or two.
+constexpr int kPieceSize = 48 * 1024;
+// Units kept laid out on the GUI thread: the current one, its neighbours
+// and a few the reader may come back to.
+constexpr int kMaxLaid = 6;
+// A new layout (resize, font) is counted only once it has settled.
+constexpr int kCountDelayMs = 150;
+// Page numbers arriving from the count are shown at most this often.
+constexpr int kNumbersDelayMs = 200;
 
 } // namespace
 
 TextDocument::TextDocument(QObject* parent) : QTextDocument(parent)
 {
     setDocumentMargin(0);
-    setUndoRedoEnabled(true);
+    setUndoRedoEnabled(false);
+    m_worker = new LayoutWorker(this);
+    m_search = new TextSearch(this);
+    connect(m_worker, &LayoutWorker::textMapped, this, &TextDocument::onTextMapped);
+    connect(m_worker, &LayoutWorker::unitsCounted, this, &TextDocument::onUnitsCounted);
+    connect(m_worker, &LayoutWorker::countFinished, this, &TextDocument::onCountFinished);
+
     m_highlightTimer.setSingleShot(true);
     m_highlightTimer.setInterval(1000);
     connect(&m_highlightTimer, &QTimer::timeout, this, &TextDocument::resetHighlight);
-    connect(documentLayout(), &QAbstractTextDocumentLayout::pageCountChanged, this,
-            &TextDocument::layoutPageCountChanged);
-    // Format-only edits (highlights) keep every position; anything else may
-    // move anchors.
-    connect(this, &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (removed != added)
-            m_anchorsValid = false;
+    m_countTimer.setSingleShot(true);
+    m_countTimer.setInterval(kCountDelayMs);
+    connect(&m_countTimer, &QTimer::timeout, this, &TextDocument::startCount);
+    m_numbersTimer.setSingleShot(true);
+    m_numbersTimer.setInterval(kNumbersDelayMs);
+    connect(&m_numbersTimer, &QTimer::timeout, this, [this] {
+        m_shownPage = page();
+        m_shownCount = pageCount();
+        m_shownExact = isPageCountExact();
+        emit pageNumbersChanged();
     });
+    m_prefetchTimer.setSingleShot(true);
+    m_prefetchTimer.setInterval(0);
+    connect(&m_prefetchTimer, &QTimer::timeout, this, &TextDocument::prefetch);
 }
 
-TextDocument::~TextDocument() = default;
+TextDocument::~TextDocument()
+{
+    // The background work stops at its next unit and delivers nothing more.
+    delete m_search;
+    delete m_worker;
+    m_laid.clear();
+}
 
 void TextDocument::rebuild() {}
 
@@ -77,107 +83,419 @@ QSize TextDocument::imageSize(const QString& name) const
     return QSize(-1, -1);
 }
 
+void TextDocument::reloadImages() {}
+
+QList<TocPoint> TextDocument::buildToc() const
+{
+    return {};
+}
+
+// ---------------------------------------------------------------- the text
+
+void TextDocument::setText(const BookText& text, const std::shared_ptr<BookResources>& resources,
+                           const QString& bookPath)
+{
+    clearHighlights();
+    m_search->cancel();
+    m_searchCleared = true;
+    m_laid.clear();
+    m_toc.clear();
+    m_tocBuilt = false;
+    m_unit = 0;
+    m_unitPage = 0;
+    m_pendingPosition = -1;
+    m_resources = resources;
+    m_bookPath = bookPath;
+    const bool same = m_stash && m_stash->text.chunks.isSharedWith(text.chunks) &&
+                      m_stash->text.prefix == text.prefix && m_stash->text.suffix == text.suffix &&
+                      m_stash->text.separator == text.separator && m_stash->text.joined == text.joined;
+    m_text = text;
+    if (same) {
+        // The same text again (a rebuild after a style change): its places
+        // do not depend on the style.
+        m_units = m_stash->units;
+        m_map = m_stash->map;
+        m_spans = m_stash->spans;
+        m_characters = m_stash->characters;
+        m_stash.reset();
+        if (m_spans.isEmpty() && !m_worker->isMapping())
+            m_worker->mapText(m_text, m_units, currentStyle(), m_resources);
+        return;
+    }
+    m_stash.reset();
+    m_spansCached = false;
+    m_units = text.units(kPieceSize);
+    m_map.reset();
+    m_spans.clear();
+    m_characters = 1;
+    QVector<int> lengths;
+    lengths.reserve(m_units.size());
+    for (const BookText::Unit& u : qAsConst(m_units))
+        lengths << u.body.size() / 2; // about half of HTML is text
+    int characters = 0;
+    m_spansCached = PageCache(bookPath).readSpans(m_units.size(), &m_spans, &characters);
+    if (m_spansCached) {
+        m_characters = characters;
+        for (int i = 0; i < m_spans.size(); ++i)
+            lengths[i] = m_spans.at(i).length;
+    }
+    m_pages.reset(lengths);
+    m_styleKey.clear();
+    m_worker->mapText(m_text, m_units, currentStyle(), m_resources);
+}
+
 void TextDocument::clear()
 {
     QTextDocument::clear();
-    contentReplaced();
-}
-
-void TextDocument::reloadImages() {}
-
-void TextDocument::contentReplaced()
-{
-    // The text must never be undone: only highlights may live in the history.
-    clearUndoRedoStacks();
-    m_highlight = Highlight::None;
+    if (!m_text.isEmpty()) {
+        m_stash.reset(new Stash{m_text, m_units, m_map, m_spans, m_characters});
+    }
+    m_worker->cancelCount();
+    m_countTimer.stop();
+    m_text = BookText();
+    m_units.clear();
+    m_laid.clear();
+    m_map.reset();
+    m_spans.clear();
+    m_characters = 1;
+    m_toc.clear();
+    m_tocBuilt = false;
+    m_unit = 0;
+    m_unitPage = 0;
+    m_pendingPosition = -1;
+    clearHighlights();
+    m_search->cancel();
     m_searchCleared = true;
-    m_anchorsValid = false;
-    m_highlightTimer.stop();
 }
 
-// --- pages and positions ---
-
-qreal TextDocument::pageHeight() const
+void TextDocument::onTextMapped()
 {
-    return pageSize().height();
+    const std::shared_ptr<const TextMap> map = m_worker->map();
+    if (!map)
+        return;
+    if (m_text.isEmpty()) {
+        // Cleared for a rebuild while the map was being built.
+        if (m_stash && !m_stash->map) {
+            m_stash->map = map;
+            m_stash->spans = map->spans();
+            m_stash->characters = map->characterCount();
+        }
+        return;
+    }
+    const QVector<TextMap::Span> cached = m_spansCached ? m_spans : QVector<TextMap::Span>();
+    adoptMap(map);
+    const QVector<TextMap::Span>& spans = map->spans();
+    const bool same = cached.size() == spans.size() &&
+                      std::equal(cached.begin(), cached.end(), spans.begin(),
+                                 [](const TextMap::Span& a, const TextMap::Span& b) {
+                                     return a.start == b.start && a.lead == b.lead && a.length == b.length;
+                                 });
+    if (!same) {
+        PageCache(m_bookPath).writeSpans(spans, map->characterCount());
+        m_spansCached = true;
+    }
+    ensureToc();
+    if (m_pendingPosition >= 0) {
+        const int position = m_pendingPosition;
+        m_pendingPosition = -1;
+        setPageByPosition(position);
+    }
+    if (m_waitingForMap) {
+        m_waitingForMap = false;
+        emit endResizePage();
+    }
+    numbersMaybeChanged();
 }
 
-int TextDocument::pageCount() const
+void TextDocument::adoptMap(const std::shared_ptr<const TextMap>& map) const
 {
-    if (isEmpty())
-        return 0;
-    return documentLayout()->pageCount();
+    if (!map || map == m_map)
+        return;
+    m_map = map;
+    m_spans = map->spans();
+    m_characters = map->characterCount();
+    QVector<int> lengths;
+    lengths.reserve(m_spans.size());
+    for (const TextMap::Span& s : qAsConst(m_spans))
+        lengths << s.length;
+    m_pages.setLengths(lengths);
 }
+
+bool TextDocument::ensureSpans(bool wait) const
+{
+    if (!m_spans.isEmpty() && (!wait || m_map))
+        return true;
+    if (m_text.isEmpty())
+        return false;
+    adoptMap(m_worker->map(wait));
+    return !m_spans.isEmpty();
+}
+
+int TextDocument::unitOf(int position) const
+{
+    return qMax(0, TextMap::unitOf(m_spans, position));
+}
+
+int TextDocument::toUnit(int unit, int position) const
+{
+    return TextMap::toUnit(m_spans, unit, position);
+}
+
+int TextDocument::toBook(int unit, int position) const
+{
+    return TextMap::toBook(m_spans, m_characters, unit, position);
+}
+
+QString TextDocument::plainText() const
+{
+    if (m_text.isEmpty() || !ensureSpans(true) || !m_map)
+        return QString();
+    return m_map->plainText();
+}
+
+int TextDocument::textLength() const
+{
+    if (m_text.isEmpty() || !ensureSpans(true))
+        return 1;
+    return m_characters;
+}
+
+std::unique_ptr<QTextDocument> TextDocument::wholeDocument() const
+{
+    std::unique_ptr<ChunkDocument> whole(new ChunkDocument(m_resources));
+    TextStyle style = currentStyle();
+    style.pageSize = QSizeF();
+    if (m_text.isEmpty())
+        return whole;
+    if (!m_text.joined) {
+        whole->build(m_text.wholeHtml(), style);
+        return whole;
+    }
+    // As a book built chapter by chapter: each chapter parsed alone and
+    // appended, keeping its first paragraph's formats, on a new page.
+    whole->build(QString(), style);
+    QTextCursor cursor(whole.get());
+    cursor.beginEditBlock();
+    for (int i = 0; i < m_text.chunks.size(); ++i) {
+        ChunkDocument part(m_resources);
+        part.build(m_text.chunkHtml(i), style);
+        if (i > 0)
+            cursor.insertBlock();
+        const int start = cursor.position();
+        cursor.insertFragment(QTextDocumentFragment(&part));
+        QTextBlockFormat format = part.begin().blockFormat();
+        if (i > 0)
+            format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor first(whole->findBlock(start));
+        first.setBlockFormat(format);
+        first.setBlockCharFormat(part.begin().charFormat());
+    }
+    cursor.endEditBlock();
+    return whole;
+}
+
+bool TextDocument::isCounting() const
+{
+    return m_worker->isCounting() || m_countTimer.isActive();
+}
+
+// ---------------------------------------------------------------- layouts and counts
+
+TextStyle TextDocument::currentStyle() const
+{
+    TextStyle style;
+    style.font = defaultFont();
+    style.styleSheet = defaultStyleSheet();
+    style.option = defaultTextOption();
+    style.pageSize = pageSize();
+    return style;
+}
+
+void TextDocument::checkStyle() const
+{
+    // Called on every question about pages: first the cheap test whether
+    // anything was set since the last time.
+    const QString sheet = defaultStyleSheet();
+    if (sheet.constData() == m_checkedSheet.constData() && pageSize() == m_checkedPageSize &&
+        defaultTextOption().alignment() == m_checkedAlignment && defaultFont() == m_checkedFont &&
+        !m_styleKey.isEmpty())
+        return;
+    m_checkedSheet = sheet;
+    m_checkedPageSize = pageSize();
+    m_checkedAlignment = defaultTextOption().alignment();
+    m_checkedFont = defaultFont();
+    const QString key = currentStyle().key();
+    if (key == m_styleKey)
+        return;
+    auto* self = const_cast<TextDocument*>(this);
+    m_styleKey = key;
+    m_laid.clear();
+    m_pages.clearCounts();
+    self->m_worker->cancelCount();
+    self->m_countGeneration = -1;
+    const QString cached = PageCache(m_bookPath).readPages(key);
+    if (!cached.isEmpty() && !m_pages.fromString(cached))
+        m_pages.clearCounts();
+    if (!m_pages.isExact())
+        self->scheduleCount();
+    self->numbersMaybeChanged();
+}
+
+TextDocument::Laid* TextDocument::laidOut(int unit)
+{
+    checkStyle();
+    if (unit < 0 || unit >= m_units.size())
+        return nullptr;
+    for (auto it = m_laid.begin(); it != m_laid.end(); ++it) {
+        if (it->unit == unit) {
+            m_laid.splice(m_laid.begin(), m_laid, it);
+            return &m_laid.front();
+        }
+    }
+    Laid laid;
+    laid.unit = unit;
+    laid.document.reset(new ChunkDocument(m_resources));
+    laid.document->build(m_units.at(unit).html(), currentStyle());
+    const QVector<int> starts = laid.document->paginate();
+    const bool changed = !m_pages.isCounted(unit) || m_pages.starts(unit) != starts;
+    m_pages.setCounted(unit, starts);
+    m_laid.push_front(std::move(laid));
+    while (int(m_laid.size()) > kMaxLaid)
+        m_laid.pop_back();
+    if (changed)
+        numbersMaybeChanged();
+    return &m_laid.front();
+}
+
+void TextDocument::scheduleCount()
+{
+    if (!m_text.isEmpty())
+        m_countTimer.start();
+}
+
+void TextDocument::startCount()
+{
+    checkStyle();
+    if (m_text.isEmpty() || m_pages.isExact())
+        return;
+    QVector<bool> skip(m_units.size(), false);
+    for (int u = 0; u < m_units.size(); ++u)
+        skip[u] = m_pages.isCounted(u);
+    m_countGeneration = m_worker->count(m_units, currentStyle(), m_resources, skip);
+}
+
+void TextDocument::onUnitsCounted(int generation, int first, const QVector<QVector<int>>& starts)
+{
+    if (generation != m_countGeneration)
+        return;
+    for (int i = 0; i < starts.size(); ++i) {
+        if (!starts.at(i).isEmpty() && !m_pages.isCounted(first + i))
+            m_pages.setCounted(first + i, starts.at(i));
+    }
+    numbersMaybeChanged();
+}
+
+void TextDocument::onCountFinished(int generation)
+{
+    if (generation != m_countGeneration)
+        return;
+    if (m_pages.isExact())
+        PageCache(m_bookPath).writePages(m_styleKey, m_pages.toString());
+    numbersMaybeChanged();
+}
+
+void TextDocument::numbersMaybeChanged()
+{
+    if (m_text.isEmpty() || m_numbersTimer.isActive())
+        return;
+    if (page() != m_shownPage || pageCount() != m_shownCount || isPageCountExact() != m_shownExact)
+        m_numbersTimer.start();
+}
+
+void TextDocument::prefetch()
+{
+    // One unit per turn of the event loop: the next one first (the reader
+    // reads on), then the previous one.
+    for (int unit : {m_unit + 1, m_unit - 1}) {
+        if (unit < 0 || unit >= m_units.size())
+            continue;
+        const bool laid =
+            std::any_of(m_laid.begin(), m_laid.end(), [unit](const Laid& l) { return l.unit == unit; });
+        if (laid)
+            continue;
+        // Keep the current unit the most recently used.
+        laidOut(unit);
+        laidOut(m_unit);
+        m_prefetchTimer.start();
+        return;
+    }
+}
+
+// ---------------------------------------------------------------- pages and positions
 
 int TextDocument::pageNumberReserve() const
 {
     return QFontMetrics(m_font).height();
 }
 
-void TextDocument::ensureLayout() const
+int TextDocument::page() const
 {
-    // The layout engine lays out lazily and, after an edit, only partly; block
-    // rectangles read before it finishes may be stale. Finishing is cheap when
-    // nothing is pending.
-    documentLayout()->pageCount();
+    if (m_text.isEmpty())
+        return 1;
+    checkStyle();
+    return m_pages.firstPage(m_unit) + m_unitPage;
+}
+
+int TextDocument::pageCount() const
+{
+    if (m_text.isEmpty())
+        return 0;
+    checkStyle();
+    return m_pages.pageCount();
+}
+
+bool TextDocument::isPageCountExact() const
+{
+    if (m_text.isEmpty())
+        return true;
+    checkStyle();
+    return m_pages.isExact();
+}
+
+int TextDocument::position() const
+{
+    if (m_pendingPosition >= 0)
+        return m_pendingPosition;
+    if (m_text.isEmpty())
+        return 0;
+    checkStyle();
+    const int local = m_pages.startOfPage(m_unit, m_unitPage);
+    if (!ensureSpans(m_unit != 0))
+        return local;
+    return toBook(m_unit, local);
 }
 
 int TextDocument::calcPageByPosition(int position) const
 {
-    const int height = qRound(pageHeight());
-    if (height <= 0)
+    if (m_text.isEmpty())
         return 1;
-    ensureLayout();
-    qreal y = 0;
-    const QTextBlock block = findBlock(position);
-    if (block.isValid()) {
-        const QRectF rect = documentLayout()->blockBoundingRect(block);
-        y = rect.top();
-        if (const QTextLayout* layout = block.layout()) {
-            const QTextLine line = layout->lineForTextPosition(position - block.position());
-            if (line.isValid())
-                y += line.y();
-        }
-    }
-    return qRound(y) / height + 1;
+    checkStyle();
+    if (!ensureSpans(position > 0))
+        return 1;
+    const int unit = unitOf(position);
+    return m_pages.firstPage(unit) + m_pages.pageInUnit(unit, toUnit(unit, position));
 }
 
 int TextDocument::calcPositionByPage(const int page) const
 {
-    if (isEmpty())
+    if (m_text.isEmpty())
         return 0;
-    ensureLayout();
-    const qreal height = pageHeight();
-    const QPointF point(0, height > 0 ? (page - 1) * height : 0);
-    QAbstractTextDocumentLayout* layout = documentLayout();
-    int pos = layout->hitTest(point, Qt::ExactHit);
-    qCDebug(lcTextDocument) << "ExcatHit pos:" << pos;
-    if (pos == -1) {
-        pos = layout->hitTest(point, Qt::FuzzyHit);
-        qCDebug(lcTextDocument) << "FuzzyHit pos:" << pos;
-    }
-    if (pos < 0 || height <= 0)
-        return qMax(pos, 0);
-
-    // A fuzzy hit in the gap above a page may answer the end of the previous
-    // page; the reader would then be sent one page back after every re-layout.
-    // Walk on to the first line that really starts on `page`.
-    if (calcPageByPosition(pos) < page) {
-        int walked = 0;
-        for (QTextBlock b = findBlock(pos); b.isValid() && walked < kMaxLineWalk; b = b.next()) {
-            const QTextLayout* tl = b.layout();
-            if (!tl)
-                continue;
-            for (int i = 0; i < tl->lineCount(); ++i, ++walked) {
-                const int start = b.position() + tl->lineAt(i).textStart();
-                if (start < pos)
-                    continue;
-                if (calcPageByPosition(start) >= page)
-                    return start;
-            }
-        }
-    }
-    return pos;
+    checkStyle();
+    const PageTable::Place place = m_pages.locate(page);
+    const int local = m_pages.startOfPage(place.unit, place.page);
+    if (!ensureSpans(place.unit != 0))
+        return local;
+    return toBook(place.unit, local);
 }
 
 int TextDocument::calcProgressByPage(const int page) const
@@ -193,56 +511,156 @@ double TextDocument::progress() const
     const int count = pageCount();
     if (count <= 0)
         return 0.0;
-    return double(float(m_page) / float(count) * 100.0f);
+    if (isPageCountExact())
+        return double(float(page()) / float(count) * 100.0f);
+    // Page numbers are estimates: the position says how far the reader is.
+    return double(float(position()) / float(qMax(1, m_characters - 1)) * 100.0f);
+}
+
+void TextDocument::goTo(int unit, int unitPage)
+{
+    if (m_units.isEmpty()) {
+        emit beginPageChanged();
+        emit pageChanged();
+        emit endPageChanged();
+        return;
+    }
+    unit = qBound(0, unit, m_units.size() - 1);
+    laidOut(unit);
+    emit beginPageChanged();
+    m_unit = unit;
+    m_unitPage = qBound(0, unitPage, m_pages.pagesOf(unit) - 1);
+    m_shownPage = page();
+    emit pageChanged();
+    emit endPageChanged();
+    m_prefetchTimer.start();
+    numbersMaybeChanged();
 }
 
 void TextDocument::setPage(int page)
 {
-    emit beginPageChanged();
-    m_page = page;
-    emit pageChanged();
-    emit endPageChanged();
+    if (m_text.isEmpty()) {
+        goTo(0, 0);
+        return;
+    }
+    checkStyle();
+    const PageTable::Place place = m_pages.locate(page);
+    goTo(place.unit, place.page);
 }
 
 void TextDocument::setPageByPosition(int position)
 {
-    setPage(calcPageByPosition(position));
+    if (m_text.isEmpty() || position <= 0) {
+        m_pendingPosition = -1;
+        goTo(0, 0);
+        return;
+    }
+    if (!ensureSpans(false)) {
+        if (m_waitsInBackground) {
+            // The map comes in a moment; the viewer shows its busy page until
+            // the reader can be taken there.
+            m_pendingPosition = position;
+            if (!m_waitingForMap) {
+                m_waitingForMap = true;
+                emit beginResizePage();
+            }
+            return;
+        }
+        ensureSpans(true);
+    }
+    m_pendingPosition = -1;
+    const int unit = unitOf(position);
+    laidOut(unit);
+    goTo(unit, m_pages.pageInUnit(unit, toUnit(unit, position)));
 }
 
 void TextDocument::setPageByProgress(float progress)
 {
-    const int position = int(lastBlock().position() / 100.0 * progress);
-    setPageByPosition(position);
+    if (!ensureSpans(true) || !m_map)
+        return;
+    // The start of the last paragraph is 100 %.
+    const QString& text = m_map->text();
+    int last = text.size();
+    while (last > 0 && !ChunkDocument::isParagraphEnd(text.at(last - 1)))
+        --last;
+    setPageByPosition(int(last / 100.0 * progress));
 }
 
 void TextDocument::setPageByBlockNumber(int blockNumber)
 {
-    const QTextBlock block = findBlockByNumber(blockNumber);
-    if (block.isValid())
-        setPageByPosition(block.position());
+    if (blockNumber < 0 || !ensureSpans(true) || !m_map)
+        return;
+    const QString& text = m_map->text();
+    int block = 0;
+    for (int i = 0; i < text.size() && block < blockNumber; ++i) {
+        if (ChunkDocument::isParagraphEnd(text.at(i)) && ++block == blockNumber) {
+            setPageByPosition(i + 1);
+            return;
+        }
+    }
+    if (blockNumber == 0)
+        setPageByPosition(0);
 }
 
 void TextDocument::next()
 {
-    const int count = pageCount();
-    if (m_page >= count)
+    if (m_text.isEmpty() || page() >= pageCount())
         return;
-    setPage(qMin(m_page + m_columnCount, count));
+    int unit = m_unit;
+    int unitPage = m_unitPage + m_columnCount;
+    laidOut(unit);
+    while (unitPage >= m_pages.pagesOf(unit)) {
+        if (unit + 1 >= m_units.size()) {
+            unitPage = m_pages.pagesOf(unit) - 1; // never beyond the last page
+            break;
+        }
+        unitPage -= m_pages.pagesOf(unit);
+        ++unit;
+        if (unitPage > 0 && !m_pages.isCounted(unit))
+            laidOut(unit);
+    }
+    goTo(unit, unitPage);
 }
 
 void TextDocument::previous()
 {
-    if (m_page < 1 || pageCount() == 0 || m_page <= m_columnCount)
+    if (m_text.isEmpty() || pageCount() == 0)
         return;
-    setPage(m_page - m_columnCount);
+    int unit = m_unit;
+    int unitPage = m_unitPage - m_columnCount;
+    while (unitPage < 0) {
+        if (unit == 0)
+            return; // on the first page (pair)
+        --unit;
+        if (!m_pages.isCounted(unit))
+            laidOut(unit);
+        unitPage += m_pages.pagesOf(unit);
+    }
+    goTo(unit, unitPage);
+}
+
+void TextDocument::moveToHome()
+{
+    goTo(0, 0);
+}
+
+void TextDocument::moveToEnd()
+{
+    if (m_units.isEmpty()) {
+        goTo(0, 0);
+        return;
+    }
+    const int last = m_units.size() - 1;
+    laidOut(last);
+    goTo(last, m_pages.pagesOf(last) - 1);
 }
 
 void TextDocument::layoutPageCountChanged(int newPageCount)
 {
-    m_layoutPageCount = newPageCount;
+    Q_UNUSED(newPageCount)
 }
 
-// --- geometry ---
+// ---------------------------------------------------------------- geometry
 
 void TextDocument::setColumnCount(int count)
 {
@@ -266,7 +684,7 @@ void TextDocument::setViewPortSize(QSize size)
         m_relayoutPending = true;
         return;
     }
-    undoHighlight();
+    m_placeFrom = m_placeTo = -1;
     m_viewPortSize = size;
     emit beginResizePage();
     QCoreApplication::processEvents();
@@ -293,91 +711,170 @@ void TextDocument::applyPageSize()
 
 void TextDocument::relayout()
 {
-    // No reading area yet: keep the viewer's provisional page size rather than
-    // laying the whole book out for nothing.
+    // No reading area yet: keep the viewer's provisional page size.
     if (pageBox().width() < 0 || pageBox().height() < 0)
         return;
+    if (m_text.isEmpty() || m_pendingPosition >= 0) {
+        applyPageSize();
+        return;
+    }
     m_relayouting = true;
-    // Keep the place of the previous re-layout while the reader has not turned
-    // the page since: taking the top of the page each time would drift back a
-    // little with every resize.
+    // Keep the place of the previous re-layout while the reader has not
+    // turned the page since: taking the top of the page each time would
+    // drift back a little with every resize.
     const int from = position();
-    if (m_savedForPage != m_page || calcPageByPosition(m_savedPosition) != m_page)
+    if (m_savedUnit != m_unit || m_savedUnitPage != m_unitPage ||
+        calcPageByPosition(m_savedPosition) != page())
         m_savedPosition = from;
-    // First position after the last visible page: the page after the pair in
-    // two-column mode, the next page with one column.
-    const int visibleEnd = m_page + (m_columnCount == 2 ? 2 : 1);
-    const int to = visibleEnd > pageCount() ? characterCount() - 1 : calcPositionByPage(visibleEnd);
+    // First position after the last visible page.
+    // (Before the text is mapped nothing was shown that could be looked for:
+    // the first layout of a book.)
+    const int visibleEnd = page() + (m_columnCount == 2 ? 2 : 1);
+    int to = from;
+    if (ensureSpans(false))
+        to = visibleEnd > pageCount() ? m_characters - 1 : calcPositionByPage(visibleEnd);
     do {
         m_relayoutPending = false;
         applyPageSize();
-        // Finish the new layout before the highlight edit: an edit arriving
-        // while the engine is still laying out lazily leaves the rest of the
-        // book with stale (too few) pages.
-        ensureLayout();
         reloadImages();
         highlightRange(from, to);
         setPageByPosition(m_savedPosition);
         QCoreApplication::processEvents();
     } while (m_relayoutPending);
-    m_savedForPage = m_page;
+    m_savedUnit = m_unit;
+    m_savedUnitPage = m_unitPage;
     m_highlightTimer.start();
     m_relayouting = false;
 }
 
-// --- highlights ---
-
-void TextDocument::undoHighlight()
-{
-    if (m_highlight == Highlight::None)
-        return;
-    if (isUndoAvailable())
-        undo();
-    if (m_highlight == Highlight::Search)
-        m_searchCleared = true;
-    m_highlight = Highlight::None;
-}
+// ---------------------------------------------------------------- highlights
 
 void TextDocument::highlightRange(int from, int to)
 {
-    undoHighlight();
-    to = qMin(to, characterCount() - 1);
-    if (to <= from || !m_highlightColor.isValid())
-        return;
-    // Background only: merging a whole character format would change fonts
-    // and with them the layout the reader is looking at.
-    QTextCharFormat format;
-    format.setBackground(QBrush(m_highlightColor));
-    const int before = availableUndoSteps();
-    QTextCursor cursor(this);
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    cursor.beginEditBlock();
-    cursor.mergeCharFormat(format);
-    cursor.endEditBlock();
-    if (availableUndoSteps() > before)
-        m_highlight = Highlight::Place;
+    m_placeFrom = m_placeTo = -1;
+    if (to > from && m_highlightColor.isValid()) {
+        m_placeFrom = from;
+        m_placeTo = to;
+    }
+    emit highlightsChanged();
+}
+
+void TextDocument::highlightPlace(int from, int to)
+{
+    highlightRange(from, to);
+    m_highlightTimer.start();
+}
+
+void TextDocument::clearHighlights()
+{
+    const bool had = m_placeFrom >= 0 || !m_hits.isEmpty();
+    m_placeFrom = m_placeTo = -1;
+    m_hits.clear();
+    m_backlog.clear();
+    m_searchQuery.clear();
+    if (had)
+        emit highlightsChanged();
 }
 
 void TextDocument::resetHighlight()
 {
     // Only the place-finding highlight: a search made in the meantime keeps
     // its hits.
-    if (m_highlight == Highlight::Place)
-        undoHighlight();
+    if (m_placeFrom >= 0) {
+        m_placeFrom = m_placeTo = -1;
+        emit highlightsChanged();
+    }
     emit pageChanged();
 }
 
-// --- search ---
+QVector<QPair<int, int>> TextDocument::highlights() const
+{
+    QVector<QPair<int, int>> ranges;
+    if (m_placeFrom >= 0)
+        ranges << qMakePair(m_placeFrom, m_placeTo);
+    for (int hit : m_hits)
+        ranges << qMakePair(hit, hit + m_hitLength);
+    return ranges;
+}
+
+TextDocument::PageView TextDocument::pageView(int page)
+{
+    PageView view;
+    if (m_text.isEmpty() || page < 1 || page > pageCount())
+        return view;
+    const PageTable::Place place = m_pages.locate(page);
+    Laid* laid = laidOut(place.unit);
+    if (!laid)
+        return view;
+    const int unit = place.unit;
+    const int unitPage = qMin(place.page, m_pages.pagesOf(unit) - 1);
+    const QSizeF size = pageSize();
+    view.document = laid->document.get();
+    view.rect = QRectF(0, unitPage * size.height(), size.width(), size.height());
+    if ((m_placeFrom < 0 && m_hits.isEmpty()) || !ensureSpans(false))
+        return view;
+
+    // The page's own text: from its first position to the next page's.
+    const QVector<int>& starts = m_pages.starts(unit);
+    const int pageFrom = starts.value(unitPage);
+    const int pageTo = unitPage + 1 < starts.size() ? starts.at(unitPage + 1) : m_spans.at(unit).length;
+    const int bookFrom = toBook(unit, pageFrom);
+    const int bookTo = toBook(unit, pageTo);
+    const auto select = [&](int from, int to, const QColor& color) {
+        from = qMax(from, bookFrom);
+        to = qMin(to, bookTo + 1);
+        if (to <= from)
+            return;
+        QAbstractTextDocumentLayout::Selection selection;
+        selection.cursor = QTextCursor(laid->document.get());
+        selection.cursor.setPosition(toUnit(unit, from));
+        selection.cursor.setPosition(toUnit(unit, to), QTextCursor::KeepAnchor);
+        selection.format.setBackground(QBrush(color));
+        view.selections << selection;
+    };
+    if (m_placeFrom >= 0)
+        select(m_placeFrom, m_placeTo, m_highlightColor);
+    if (!m_hits.isEmpty()) {
+        QColor color = Settings::instance()->data().profile().selectionColor;
+        if (!color.isValid())
+            color = m_highlightColor.isValid() ? m_highlightColor : QColor(Qt::yellow);
+        auto it = std::lower_bound(m_hits.begin(), m_hits.end(), bookFrom - m_hitLength);
+        for (; it != m_hits.end() && *it <= bookTo; ++it)
+            select(*it, *it + m_hitLength, color);
+    }
+    return view;
+}
+
+QString TextDocument::pageText(int page)
+{
+    const PageView view = pageView(page);
+    if (!view.document || !ensureSpans(true))
+        return QString();
+    const PageTable::Place place = m_pages.locate(page);
+    const QVector<int>& starts = m_pages.starts(place.unit);
+    const TextMap::Span& span = m_spans.at(place.unit);
+    const int from = qMax(span.lead, starts.value(place.page));
+    const int to = place.page + 1 < starts.size() ? starts.at(place.page + 1) : span.length;
+    return view.document->toPlainText().mid(from, qMax(0, to - from));
+}
+
+QString TextDocument::pageLabel(int page) const
+{
+    const QString number = QString::number(page);
+    return isPageCountExact() ? number : QLatin1Char('~') + number;
+}
+
+// ---------------------------------------------------------------- search
 
 QList<SearchResult> TextDocument::search(const QString& text)
 {
     QList<SearchResult> results;
-    if (!m_searchCleared || m_highlight != Highlight::None)
-        undoHighlight();
+    m_search->cancel();
+    ++m_searchId;
+    clearHighlights();
     m_searchCleared = true;
     // White space alone would match every paragraph of the book.
-    if (text.trimmed().isEmpty())
+    if (text.trimmed().isEmpty() || m_text.isEmpty())
         return results;
 
     bool isNumber = false;
@@ -391,42 +888,21 @@ QList<SearchResult> TextDocument::search(const QString& text)
         jump.isPageJump = true;
         results << jump;
     }
-
-    QColor color = Settings::instance()->data().profile().selectionColor;
-    if (!color.isValid())
-        color = m_highlightColor.isValid() ? m_highlightColor : QColor(Qt::yellow);
-    QTextCharFormat format;
-    format.setBackground(QBrush(color));
-
-    std::set<int> paragraphs;
-    const int before = availableUndoSteps();
-    QTextCursor edit(this);
-    edit.beginEditBlock(); // all hits are one undo step
-    QTextCursor cursor(this);
-    while (true) {
-        cursor = find(text, cursor);
-        if (cursor.isNull())
-            break;
-        paragraphs.insert(findBlock(cursor.selectionEnd()).blockNumber());
-        cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(format);
-        if (cursor.atEnd())
-            break;
+    if (ensureSpans(true) && m_map) {
+        TextSearch::find(
+            *m_map, text, [] { return false; },
+            [&](TextSearch::Paragraph&& p) {
+                SearchResult r;
+                r.position = p.start;
+                r.text = p.label;
+                r.title = chapterTitle(p.start);
+                r.page = calcPageByPosition(p.start);
+                results << r;
+                m_hits += p.hits;
+            });
     }
-    edit.endEditBlock();
-    m_searchCleared = paragraphs.empty();
-    if (!paragraphs.empty() && availableUndoSteps() > before)
-        m_highlight = Highlight::Search;
-
-    for (int blockNumber : paragraphs) {
-        const QTextBlock block = findBlockByNumber(blockNumber);
-        SearchResult r;
-        r.position = block.position();
-        r.text = markHits(labelText(block.text()), text);
-        r.title = chapterTitle(r.position);
-        r.page = calcPageByPosition(r.position);
-        results << r;
-    }
+    m_hitLength = text.size();
+    m_searchCleared = m_hits.isEmpty();
     std::stable_sort(results.begin(), results.end(), [](const SearchResult& a, const SearchResult& b) {
         if (a.isPageJump != b.isPageJump)
             return a.isPageJump;
@@ -434,7 +910,60 @@ QList<SearchResult> TextDocument::search(const QString& text)
             return a.page < b.page;
         return a.position < b.position;
     });
+    emit highlightsChanged();
     return results;
+}
+
+bool TextDocument::searchStep(const QString& text, qint64& state, int budgetMs, QList<SearchResult>& results)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (state == 0 || state != m_searchId || text != m_searchQuery) {
+        // A new search: the old hits go, the page jump comes first.
+        m_search->cancel();
+        clearHighlights();
+        m_searchCleared = true;
+        state = ++m_searchId;
+        if (text.trimmed().isEmpty() || m_text.isEmpty())
+            return false;
+        m_searchQuery = text;
+        m_hitLength = text.size();
+        bool isNumber = false;
+        const int number = text.toInt(&isNumber, 10);
+        if (isNumber && number >= 1 && number <= pageCount()) {
+            SearchResult jump;
+            jump.position = calcPositionByPage(number);
+            jump.text = tr("Go to page %1").arg(number);
+            jump.title = chapterTitle(jump.position);
+            jump.page = number;
+            jump.isPageJump = true;
+            results << jump;
+        }
+        m_search->start(text, m_worker->mapSource());
+        return true;
+    }
+    bool finished = false;
+    m_backlog += m_search->take(&finished);
+    if (!m_backlog.isEmpty())
+        ensureSpans(true);
+    // Pages and titles take a little time each: as many as the budget allows.
+    int taken = 0;
+    while (taken < m_backlog.size() && (taken == 0 || timer.elapsed() < budgetMs)) {
+        TextSearch::Paragraph& p = m_backlog[taken++];
+        SearchResult r;
+        r.position = p.start;
+        r.text = std::move(p.label);
+        r.title = chapterTitle(p.start);
+        r.page = calcPageByPosition(p.start);
+        results << r;
+        m_hits += p.hits;
+    }
+    if (taken > 0) {
+        m_backlog.erase(m_backlog.begin(), m_backlog.begin() + taken);
+        m_searchCleared = m_hits.isEmpty();
+        emit highlightsChanged();
+    }
+    return !finished || !m_backlog.isEmpty();
 }
 
 void TextDocument::clearSearch()
@@ -442,17 +971,39 @@ void TextDocument::clearSearch()
     qCDebug(lcTextDocument) << "TextDocument::clearSearch";
     if (m_searchCleared)
         return;
-    if (m_highlight == Highlight::Search)
-        undoHighlight();
+    m_search->cancel();
+    ++m_searchId;
+    m_hits.clear();
+    m_backlog.clear();
+    m_searchQuery.clear();
     m_searchCleared = true;
+    emit highlightsChanged();
     emit endCleanSearch();
 }
 
-// --- table of contents and anchors ---
+// ---------------------------------------------------------------- table of contents and anchors
+
+void TextDocument::ensureToc() const
+{
+    if (m_tocBuilt || m_text.isEmpty())
+        return;
+    ensureSpans(true);
+    m_toc = buildToc();
+    m_tocBuilt = true;
+}
+
+const QList<TocPoint>& TextDocument::tocPoints() const
+{
+    static const QList<TocPoint> none;
+    if (m_text.isEmpty())
+        return none;
+    ensureToc();
+    return m_toc;
+}
 
 QList<TocPoint> TextDocument::toc() const
 {
-    QList<TocPoint> points = tocPoints;
+    QList<TocPoint> points = tocPoints();
     refreshTocPages(points);
     return points;
 }
@@ -471,34 +1022,9 @@ QString TextDocument::chapterTitle(int position) const
     return QString();
 }
 
-void TextDocument::ensureAnchorIndex() const
-{
-    if (m_anchorsValid)
-        return;
-    m_anchors.clear();
-    for (QTextBlock b = begin(); b.isValid(); b = b.next()) {
-        for (const QString& name : b.charFormat().anchorNames()) {
-            if (!m_anchors.contains(name))
-                m_anchors.insert(name, b.position());
-        }
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat f = fragment.charFormat();
-            if (!f.isAnchor())
-                continue;
-            for (const QString& name : f.anchorNames()) {
-                if (!m_anchors.contains(name))
-                    m_anchors.insert(name, fragment.position());
-            }
-        }
-    }
-    m_anchorsValid = true;
-}
-
 int TextDocument::positionOfAnchor(const QString& name) const
 {
-    if (name.isEmpty())
+    if (name.isEmpty() || m_text.isEmpty() || !ensureSpans(true) || !m_map)
         return 0;
-    ensureAnchorIndex();
-    return m_anchors.value(name, 0);
+    return m_map->anchors().value(name, 0);
 }

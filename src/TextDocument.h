@@ -1,42 +1,60 @@
 #pragma once
 
+#include "BookText.h"
+#include "ChunkDocument.h"
 #include "IDocument.h"
+#include "PageTable.h"
+#include "TextMap.h"
+#include "TextSearch.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QFont>
-#include <QHash>
 #include <QMargins>
 #include <QSize>
 #include <QTextDocument>
 #include <QTimer>
 
-/// The common base of the reflowable formats (FB2, EPUB, MOBI): the book as
-/// one rich text, laid out into fixed-size pages shown one or two side by side.
+#include <list>
+#include <memory>
+
+class BookResources;
+class LayoutWorker;
+
+/// The common base of the reflowable formats (FB2, EPUB, MOBI): a book's text
+/// laid out into fixed-size pages shown one or two side by side.
 ///
-/// A format subclass fills the text in load() (setHtml, or a cursor with the
-/// undo history switched off) and the table of contents (tocPoints). This class
-/// decides what is on which page, keeps the current page, maps positions to
-/// pages and back, searches and highlights.
+/// A format subclass hands its text over in load() as chunks of HTML
+/// (setText(): EPUB spine items, FB2 top-level sections, MOBI stretches
+/// between page breaks) with the book's images and style sheets (a shared
+/// BookResources), and builds its table of contents in buildToc(). The
+/// QTextDocument this class derives from holds no text: it carries the style
+/// the viewer sets (default font, style sheet, text option) and the page size.
+///
+/// Layout works unit by unit (a chunk, or a piece of an oversized one): the
+/// GUI thread lays out only the units on screen and next to them (a few kept
+/// in an LRU), each alone on its own pages; a worker (LayoutWorker) places the
+/// units in the book's text and counts every unit's pages in the background.
+/// Until the count is complete page numbers are estimates
+/// (isPageCountExact() false, pageLabel() marks them) and progress() follows
+/// the position; the place on screen never moves when exact numbers arrive
+/// (pageNumbersChanged()). Finished page tables are cached per book and
+/// layout in the book's cache folder.
 ///
 /// Places: every place handed out (position(), TocPoint::position,
 /// SearchResult::position, positionOfAnchor()) is a character position of the
-/// rich text and does not depend on the layout. Pages are derived from the
-/// current layout on demand; how they are computed is private to this class
-/// and will change (per-chapter layout off the GUI thread), so callers must not
-/// store pages or compute them themselves.
+/// whole book's text, exactly as one QTextDocument holding the whole book
+/// counts it (TextMap). Pages are derived; never store them.
 ///
 /// Highlights (search hits, the one-second place-finding highlight after a
-/// re-layout) are character-format edits that live in the undo history, at
-/// most one at a time; the book text itself is never in the undo history and
-/// is never undone. Callers must not call undo()/redo() themselves.
+/// re-layout) are drawn when a page is painted (pageView()), never edits of
+/// the text. Search runs over the plain text (TextSearch), on a worker thread
+/// for searchStep().
 ///
-/// Threads: GUI thread only. QTextDocument and its layout are not thread-safe
-/// and the layout needs the GUI application's fonts, so every operation here,
-/// including load(), runs on the thread that owns the document (the GUI
-/// thread). Only a subclass's pure parsing step (no QTextDocument involved,
-/// e.g. fb2::FbParser) may run on a worker thread. The re-layout lets pending
-/// events run between beginResizePage() and endResizePage(): other slots may run
-/// in the middle (a nested resize is deferred and applied afterwards).
+/// Threads: GUI thread only; the background work is LayoutWorker's and
+/// TextSearch's. The re-layout lets pending events run between
+/// beginResizePage() and endResizePage(): other slots may run in the middle
+/// (a nested resize is deferred and applied afterwards).
 class TextDocument : public QTextDocument, public IDocument
 {
     Q_OBJECT
@@ -45,43 +63,99 @@ public:
     ~TextDocument() override;
 
     // --- format hooks ---
-    /// Re-creates the rich text from data already parsed (after a style change).
-    /// Default: nothing.
+    /// Hands the text over again from data already parsed (after a style
+    /// change). Default: nothing.
     virtual void rebuild();
-    /// Reads and parses the book file, then builds the rich text and the table
-    /// of contents. Failure leaves the document empty (page count 0) and is
-    /// logged. Default: nothing.
+    /// Reads and parses the book file, then hands the text over (setText()).
+    /// Failure leaves the document empty (page count 0) and is logged.
+    /// Default: nothing.
     virtual void load();
     /// The size of a named image of the book; (-1, -1) when unknown.
     virtual QSize imageSize(const QString& name) const;
-    /// Empties the text and forgets highlights (they cannot be undone any more).
+    /// Empties the text and forgets highlights.
     void clear() override;
 
     // --- IDocument ---
     QList<SearchResult> search(const QString& text) override;
+    /// Streams results from a search running on a worker thread.
+    bool searchStep(const QString& text, qint64& state, int budgetMs, QList<SearchResult>& results) override;
     QList<TocPoint> toc() const override;
     QString chapterTitle(int position) const override;
-    /// The page that holds `position` under the current layout (1 when the
-    /// layout is not paginated).
+    /// The page that holds `position` (exact for counted units, estimated
+    /// for the others).
     int calcPageByPosition(int position) const override;
     /// Percent of the way `page` stands for, rounded; 0 without pages.
     int calcProgressByPage(const int page) const override;
-    int page() const override { return m_page; }
-    /// 0 for an empty text, otherwise the layout's page count.
+    int page() const override;
+    /// 0 for an empty text, otherwise the page count (see isPageCountExact()).
     int pageCount() const override;
-    /// Percent of the current page, not rounded; 0 without pages.
+    bool isPageCountExact() const override;
+    /// Percent of the current page, not rounded, once the page count is
+    /// exact; until then the position's share of the text. 0 without pages.
     double progress() const override;
     /// The first position of the current page.
-    int position() const override { return calcPositionByPage(m_page); }
+    int position() const override;
     int columnCount() const override { return m_columnCount; }
     bool isLoaded() const override { return true; }
     QString errorString() const override { return m_errorString; }
 
-    /// The first position of `page` (1-based) under the current layout.
+    /// The first position of `page` (1-based).
     int calcPositionByPage(const int page) const;
     /// The position of the anchor `name` (HTML id or a name), case-sensitive;
     /// 0 for an empty name or when there is no such anchor.
     int positionOfAnchor(const QString& name) const;
+
+    // --- the text ---
+    /// Whether the book has text.
+    bool hasText() const { return !m_text.isEmpty(); }
+    /// The whole book's text as QTextDocument::toPlainText() of one document
+    /// holding it gives it (positions index it). Waits for the text map.
+    QString plainText() const;
+    /// QTextDocument::characterCount() of that document. Waits for the map.
+    int textLength() const;
+    /// The book as one rich-text document, as the engine before the units
+    /// had it (tests and tools: slow for a large book).
+    std::unique_ptr<QTextDocument> wholeDocument() const;
+    /// The units the text is laid out in.
+    int unitCount() const { return m_units.size(); }
+    /// Whether the worker has placed the units in the text.
+    bool isTextMapped() const { return m_map != nullptr; }
+    /// Whether page counting runs in the background.
+    bool isCounting() const;
+    /// Going to a place the text map does not know yet: when true (the
+    /// viewer), setPageByPosition() waits in the background, between
+    /// beginResizePage() and endResizePage(); when false, it blocks until the
+    /// map is built.
+    void setWaitsInBackground(bool on) { m_waitsInBackground = on; }
+    /// True between the beginResizePage() and endResizePage() of such a wait.
+    bool isWaitingForPlace() const { return m_waitingForMap; }
+
+    // --- what the viewer draws ---
+    struct PageView
+    {
+        /// The unit's document, laid out; null for a page beyond the book.
+        QTextDocument* document = nullptr;
+        /// The page in the document's coordinates.
+        QRectF rect;
+        /// Highlights on the page, for the layout's paint context.
+        QVector<QAbstractTextDocumentLayout::Selection> selections;
+    };
+    /// Page `page` (1-based), laid out if needed.
+    PageView pageView(int page);
+    /// The plain text of page `page` as laid out (from its first position to
+    /// the next page's), lines and paragraphs ending in "\n".
+    QString pageText(int page);
+    /// The number shown under page `page`: "~" before it while it is an
+    /// estimate.
+    QString pageLabel(int page) const;
+    /// The highlighted book ranges [start, end): the place-finding highlight
+    /// and the search hits.
+    QVector<QPair<int, int>> highlights() const;
+    /// Whether the place-finding highlight is shown.
+    bool hasPlaceHighlight() const { return m_placeFrom >= 0; }
+    /// Shows where the text of book range [from, to) went after the page
+    /// geometry changed: highlighted for a second.
+    void highlightPlace(int from, int to);
 
     // --- geometry and colours, as the viewer set them ---
     QSize viewPortSize() const { return m_viewPortSize; }
@@ -94,7 +168,7 @@ public:
     /// line height of font()). The viewer draws the number there.
     int pageNumberReserve() const;
     /// Timings of the last load(), for benchmarks: reading and parsing the
-    /// file, and building the rich text; -1 when a format does not report them.
+    /// file, and building the text; -1 when a format does not report them.
     struct LoadStats
     {
         qint64 parseMs = -1;
@@ -114,10 +188,10 @@ public slots:
     /// Re-paginates for a new reading area, keeping the reader's place; nothing
     /// when the size is unchanged. Emits beginResizePage()/endResizePage().
     void setViewPortSize(QSize size) override;
-    void moveToHome() override { setPage(1); }
-    void moveToEnd() override { setPage(pageCount()); }
-    /// Removes the search highlighting (one undo step, at most once) and emits
-    /// endCleanSearch() when there was some.
+    void moveToHome() override;
+    void moveToEnd() override;
+    /// Removes the search highlighting and emits endCleanSearch() when there
+    /// was some.
     void clearSearch() override;
 
     /// Goes to `progress` percent of the text (by position, not by page).
@@ -136,7 +210,7 @@ public slots:
     void next();
     /// Previous page (or pair): nothing on the first page (pair).
     void previous();
-    /// Records the page count announced by the layout.
+    /// Kept for callers of the whole-document engine; does nothing.
     void layoutPageCountChanged(int newPageCount);
     /// Removes the place-finding highlight of the last re-layout, if it is
     /// still there, and emits pageChanged().
@@ -152,44 +226,71 @@ signals:
     void beginResizePage();
     void endResizePage();
     void endCleanSearch();
+    /// Highlights changed (search hits arrived or went): repaint.
+    void highlightsChanged();
+    /// Page numbers or the page count changed while the place stayed (counts
+    /// arrived from the worker).
+    void pageNumbersChanged();
 
 protected:
-    /// The table of contents; filled by the format subclass. Pages in it are
-    /// refreshed by toc().
-    QList<TocPoint> tocPoints;
-
-    /// For subclasses: call after the text was (re)built so that nothing of the
-    /// building can ever be undone and cached anchors are dropped.
-    void contentReplaced();
-    /// Fills the `page` of every entry (recursively) from the current layout.
+    /// For subclasses: the book's text and its resources. `bookPath` names
+    /// the cache folder (may be empty: no cache). The same text handed over
+    /// again (rebuild) keeps its map.
+    void setText(const BookText& text, const std::shared_ptr<BookResources>& resources,
+                 const QString& bookPath = QString());
+    /// For subclasses: the table of contents, built from anchor positions
+    /// (positionOfAnchor() works here). Called once the text is mapped.
+    /// Default: empty.
+    virtual QList<TocPoint> buildToc() const;
+    /// The table of contents as built (pages not filled); waits for the map.
+    const QList<TocPoint>& tocPoints() const;
+    /// Fills the `page` of every entry (recursively).
     void refreshTocPages(QList<TocPoint>& points) const;
     void setLoadStats(const LoadStats& stats) { m_loadStats = stats; }
     /// For subclasses: a load() that fails says why, in words for the user.
     void setErrorString(const QString& text) { m_errorString = text; }
 
 private:
-    enum class Highlight
+    struct Laid
     {
-        None,
-        Place,
-        Search
+        int unit = -1;
+        std::unique_ptr<ChunkDocument> document;
+    };
+    struct Stash
+    {
+        BookText text;
+        QVector<BookText::Unit> units;
+        std::shared_ptr<const TextMap> map;
+        QVector<TextMap::Span> spans;
+        int characters = 0;
     };
 
+    TextStyle currentStyle() const;
+    /// Drops layouts and counts made for another style; starts a new count.
+    void checkStyle() const;
+    Laid* laidOut(int unit);
+    void scheduleCount();
+    void startCount();
+    void onTextMapped();
+    void onUnitsCounted(int generation, int first, const QVector<QVector<int>>& starts);
+    void onCountFinished(int generation);
+    void numbersMaybeChanged();
+    void adoptMap(const std::shared_ptr<const TextMap>& map) const;
+    bool ensureSpans(bool wait) const;
+    int unitOf(int position) const;
+    int toUnit(int unit, int position) const;
+    int toBook(int unit, int position) const;
+    void goTo(int unit, int unitPage);
+    void prefetch();
     void relayout();
     void applyPageSize();
     QSize pageBox() const;
-    /// Undoes the current highlight, if any (never the text).
-    void undoHighlight();
     void highlightRange(int from, int to);
-    void ensureAnchorIndex() const;
-    qreal pageHeight() const;
-    void ensureLayout() const;
+    void clearHighlights();
+    void ensureToc() const;
 
     int m_columnCount = 1;
-    int m_page = 1;
-    int m_layoutPageCount = -1;
     int m_savedPosition = 0;
-    int m_savedForPage = -1;
     QColor m_backgroundColor;
     QColor m_highlightColor;
     QColor m_fontColor;
@@ -200,10 +301,57 @@ private:
     LoadStats m_loadStats;
     QString m_errorString;
 
-    Highlight m_highlight = Highlight::None;
+    // The text.
+    BookText m_text;
+    QVector<BookText::Unit> m_units;
+    std::shared_ptr<BookResources> m_resources;
+    QString m_bookPath;
+    LayoutWorker* m_worker = nullptr;
+    mutable std::shared_ptr<const TextMap> m_map;
+    mutable QVector<TextMap::Span> m_spans; ///< from the map or the cache
+    mutable int m_characters = 1;
+    bool m_spansCached = false; ///< m_spans are what the page cache holds
+    std::unique_ptr<Stash> m_stash;
+    mutable QList<TocPoint> m_toc;
+    mutable bool m_tocBuilt = false;
+
+    // Pages.
+    mutable PageTable m_pages;
+    mutable QString m_styleKey;
+    mutable QString m_checkedSheet; ///< the style last checked, to see changes quickly
+    mutable QSizeF m_checkedPageSize;
+    mutable Qt::Alignment m_checkedAlignment;
+    mutable QFont m_checkedFont;
+    mutable std::list<Laid> m_laid;
+    int m_countGeneration = -1;
+    mutable bool m_countWanted = false;
+    QTimer m_countTimer;
+    QTimer m_numbersTimer;
+    int m_shownPage = -1;
+    int m_shownCount = -1;
+    bool m_shownExact = false;
+    QTimer m_prefetchTimer;
+
+    // The place.
+    int m_unit = 0;
+    int m_unitPage = 0;
+    int m_pendingPosition = -1;
+    bool m_waitsInBackground = false;
+    bool m_waitingForMap = false;
+    int m_savedUnit = -1;
+    int m_savedUnitPage = -1;
+
+    // Highlights and search.
+    int m_placeFrom = -1;
+    int m_placeTo = -1;
+    QVector<int> m_hits; ///< sorted book positions
+    int m_hitLength = 0;
     QTimer m_highlightTimer;
+    TextSearch* m_search = nullptr;
+    qint64 m_searchId = 0;
+    QString m_searchQuery;
+    QVector<TextSearch::Paragraph> m_backlog; ///< found, not yet handed out
+
     bool m_relayouting = false;
     bool m_relayoutPending = false;
-    mutable QHash<QString, int> m_anchors;
-    mutable bool m_anchorsValid = false;
 };

@@ -12,11 +12,12 @@
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QPropertyAnimation>
 #include <QShortcut>
 #include <QTextOption>
 #include <QtMath>
+
+#include <limits>
 
 Q_LOGGING_CATEGORY(lcTextViewer, "lanternleaf.textviewer", QtInfoMsg)
 
@@ -101,6 +102,11 @@ TextViewer::TextViewer(const BookDto& book, QWidget* parent) : QFrame(parent)
 
     connect(m_document, &TextDocument::pageChanged, this, &TextViewer::pageChanged);
     connect(m_document, &TextDocument::endCleanSearch, this, &TextViewer::pageChanged);
+    connect(m_document, &TextDocument::highlightsChanged, this, &TextViewer::pageChanged);
+    connect(m_document, &TextDocument::pageNumbersChanged, this, &TextViewer::pageChanged);
+    // Going to a place deep in a book opened for the first time waits for
+    // the text map behind the busy page instead of blocking the window.
+    m_document->setWaitsInBackground(true);
 
     auto shortcut = [this](QKeySequence key, void (TextViewer::*slot)()) {
         auto* s = new QShortcut(key, this);
@@ -205,12 +211,17 @@ void TextViewer::reload()
         m_loading = true;
         emit reloadBegin();
         const int position = m_document->position();
+        // The text on screen, highlighted for a second where it went.
+        const int visibleEnd = m_document->page() + m_document->columnCount();
+        const int end = visibleEnd > m_document->pageCount() ? std::numeric_limits<int>::max()
+                                                             : m_document->calcPositionByPage(visibleEnd);
         m_document->clear();
         applyStyle();
         colourFadeFrame();
         m_document->rebuild();
         m_document->reloadImages();
         m_document->setPageByPosition(position);
+        m_document->highlightPlace(position, end);
         m_loading = false;
         emit reloadFinished();
     } while (m_reloadAgain);
@@ -276,39 +287,36 @@ void TextViewer::drawPage(QPainter& painter, int page, const QRect& target)
     const int reserve = m_document->pageNumberReserve();
     const QColor background = m_document->backgroundColor();
 
-    QPixmap sheet(pageWidth + margins.left() + margins.right(),
-                  pageHeight + margins.top() + margins.bottom() + reserve);
-    sheet.fill(background);
-    QPainter sheetPainter(&sheet);
-    sheetPainter.setRenderHint(QPainter::TextAntialiasing);
-
-    QPixmap text(pageWidth, pageHeight);
-    text.fill(background);
-    {
-        QPainter textPainter(&text);
-        textPainter.setRenderHint(QPainter::TextAntialiasing);
-        if (QAbstractTextDocumentLayout* layout = m_document->documentLayout()) {
-            const QRectF clip(0, (page - 1) * pageSize.height(), pageSize.width(), pageSize.height());
-            textPainter.translate(0, -clip.top());
-            textPainter.setClipRect(clip);
-            QAbstractTextDocumentLayout::PaintContext context;
-            context.clip = clip;
-            // The style sheet gives the text its real colours.
-            context.palette.setColor(QPalette::Text, Qt::black);
-            layout->draw(&textPainter, context);
-        } else {
-            textPainter.drawText(text.rect(), Qt::AlignCenter, tr("ERROR: Unable the render the page!"));
-        }
+    painter.save();
+    painter.fillRect(QRect(target.topLeft(), QSize(pageWidth + margins.left() + margins.right(),
+                                                   pageHeight + margins.top() + margins.bottom() + reserve)),
+                     background);
+    const QPoint origin = target.topLeft() + QPoint(margins.left(), margins.top());
+    const TextDocument::PageView view = m_document->pageView(page);
+    if (view.document) {
+        painter.save();
+        // The page's part of its unit's layout, moved to the sheet and
+        // clipped to the page.
+        painter.translate(origin.x(), origin.y() - view.rect.top());
+        painter.setClipRect(view.rect);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view.rect;
+        // The style sheet gives the text its real colours.
+        context.palette.setColor(QPalette::Text, Qt::black);
+        context.selections = view.selections;
+        view.document->documentLayout()->draw(&painter, context);
+        painter.restore();
+    } else {
+        painter.drawText(QRect(origin, QSize(pageWidth, pageHeight)), Qt::AlignCenter,
+                         tr("ERROR: Unable the render the page!"));
     }
-    sheetPainter.drawPixmap(margins.left(), margins.top(), text);
 
-    sheetPainter.setFont(m_document->font());
-    sheetPainter.setPen(m_document->fontColor());
-    const QRect numberLine(0, margins.top() + pageHeight, sheet.width(), reserve);
-    sheetPainter.drawText(numberLine, Qt::AlignCenter, QString::number(page));
-    sheetPainter.end();
-
-    painter.drawPixmap(target.topLeft(), sheet);
+    painter.setFont(m_document->font());
+    painter.setPen(m_document->fontColor());
+    const QRect numberLine(target.left(), target.top() + margins.top() + pageHeight,
+                           pageWidth + margins.left() + margins.right(), reserve);
+    painter.drawText(numberLine, Qt::AlignCenter, m_document->pageLabel(page));
+    painter.restore();
 }
 
 void TextViewer::pageChanged()

@@ -70,7 +70,7 @@ QString UserContext::titleText(const QString& bookTitle, int page, int pageCount
     return QStringLiteral("<b>%1</b> (%2%)").arg(bookTitle.toHtmlEscaped()).arg(std::lround(progress));
 }
 
-QString UserContext::progressText(int page, int pageCount, int columnCount)
+QString UserContext::progressText(int page, int pageCount, int columnCount, bool exact)
 {
     if (pageCount < 1 || page <= 0)
         return QStringLiteral("...");
@@ -80,7 +80,9 @@ QString UserContext::progressText(int page, int pageCount, int columnCount)
     else if (columnCount == 2)
         pagePart =
             page >= pageCount ? QString::number(page) : QStringLiteral("%1-%2").arg(page).arg(page + 1);
-    return QStringLiteral("<b>%1</b> / %2").arg(pagePart).arg(pageCount);
+    // Page numbers still being counted are estimates.
+    const QString mark = exact ? QString() : QStringLiteral("~");
+    return QStringLiteral("<b>%1%2</b> / %1%3").arg(mark, pagePart).arg(pageCount);
 }
 
 void UserContext::updateBookInfo()
@@ -89,8 +91,9 @@ void UserContext::updateBookInfo()
         return;
     const int page = m_document->page();
     const int count = m_document->pageCount();
-    emit bookInfoChanged(titleText(m_book.title, page, count, m_document->progress()),
-                         progressText(page, count, m_document->columnCount()));
+    emit bookInfoChanged(
+        titleText(m_book.title, page, count, m_document->progress()),
+        progressText(page, count, m_document->columnCount(), m_document->isPageCountExact()));
 }
 
 void UserContext::addBookmark()

@@ -52,7 +52,8 @@ public:
     /// The texts updateBookInfo() emits for these values; exposed for the
     /// header, which shows the same pair.
     static QString titleText(const QString& bookTitle, int page, int pageCount, double progress);
-    static QString progressText(int page, int pageCount, int columnCount);
+    /// Estimated numbers (`exact` false) are marked with "~".
+    static QString progressText(int page, int pageCount, int columnCount, bool exact = true);
 
 public slots:
     void navigateToPosition(int newPosition);

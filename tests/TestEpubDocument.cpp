@@ -37,9 +37,9 @@ QString todaysLog()
 }
 
 // The text from `position` on, `length` characters.
-QString textAt(const QTextDocument& document, int position, int length = 40)
+QString textAt(const TextDocument& document, int position, int length = 40)
 {
-    return document.toPlainText().mid(position, length);
+    return document.plainText().mid(position, length);
 }
 
 EpubBuilder threeChapters()
@@ -112,10 +112,10 @@ private slots:
         doc.load();
         QVERIFY(doc.parsed());
         QVERIFY(doc.errorString().isEmpty());
-        const QString text = doc.toPlainText();
+        const QString text = doc.plainText();
         QVERIFY(text.indexOf("First words") < text.indexOf("Second words"));
         QVERIFY(text.indexOf("Second words") < text.indexOf("Last words"));
-        QCOMPARE(pageBreaks(doc), 2);
+        QCOMPARE(pageBreaks(*doc.wholeDocument()), 2);
         QCOMPARE(doc.converter()->chapters().size(), 3);
         QCOMPARE(doc.converter()->chapters().at(1).path, QStringLiteral("OEBPS/Text/two.xhtml"));
         // Each chapter starts on a page of its own, at its anchor.
@@ -138,7 +138,7 @@ private slots:
         EpubDocument doc(path);
         doc.load();
         QCOMPARE(doc.converter()->chapters().size(), 2);
-        QCOMPARE(pageBreaks(doc), 1);
+        QCOMPARE(pageBreaks(*doc.wholeDocument()), 1);
     }
 
     void tableOfContents_data()
@@ -181,7 +181,7 @@ private slots:
         QVERIFY(toc.at(2).page > toc.at(1).page);
         QCOMPARE(doc.chapterTitle(toc.at(1).position + 3), QStringLiteral("Chapter Two"));
         QCOMPARE(doc.chapterTitle(0), QStringLiteral("Chapter One"));
-        QCOMPARE(doc.chapterTitle(doc.characterCount()), QStringLiteral("Chapter Three"));
+        QCOMPARE(doc.chapterTitle(doc.textLength()), QStringLiteral("Chapter Three"));
     }
 
     void linksInsideTheBookLeadToAnchors()
@@ -197,7 +197,8 @@ private slots:
         EpubDocument doc(path);
         doc.load();
         QStringList hrefs;
-        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const auto whole = doc.wholeDocument();
+        for (QTextBlock b = whole->begin(); b.isValid(); b = b.next()) {
             for (auto it = b.begin(); !it.atEnd(); ++it) {
                 const QString href = it.fragment().charFormat().anchorHref();
                 if (!href.isEmpty())
@@ -294,7 +295,7 @@ private slots:
         doc.load();
         QVERIFY(doc.parsed());
         QCOMPARE(doc.converter()->chapters().size(), 3);
-        QVERIFY(doc.toPlainText().contains("Last words."));
+        QVERIFY(doc.plainText().contains("Last words."));
         QVERIFY(todaysLog().contains("Missing file in epub:OEBPS/Text/gone.xhtml"));
     }
 
@@ -309,7 +310,7 @@ private slots:
         doc.load();
         QVERIFY(doc.parsed());
         QCOMPARE(doc.converter()->chapters().size(), 3);
-        QVERIFY(!doc.toPlainText().contains("inside the archive"));
+        QVERIFY(!doc.plainText().contains("inside the archive"));
         QVERIFY(todaysLog().contains("Refused href outside the book:../../../../etc/passwd"));
     }
 
@@ -448,7 +449,7 @@ private slots:
             EpubBuilder().rawChapter("c1", "one.xhtml", document).write(m_dir->path(), "enc.epub");
         EpubDocument doc(path);
         doc.load();
-        QVERIFY2(doc.toPlainText().contains(QString::fromUtf8("Война и мир")), qPrintable(doc.toPlainText()));
+        QVERIFY2(doc.plainText().contains(QString::fromUtf8("Война и мир")), qPrintable(doc.plainText()));
     }
 
     void entitiesInContentStayBounded()
@@ -461,7 +462,7 @@ private slots:
             EpubBuilder().rawChapter("c1", "one.xhtml", document).write(m_dir->path(), "bomb.epub");
         EpubDocument doc(path);
         doc.load();
-        const QString text = doc.toPlainText();
+        const QString text = doc.plainText();
         QVERIFY2(!text.contains("aaaaaaaaaa"), qPrintable(text));
         QVERIFY(!text.contains("]>"));
         QVERIFY(!text.contains("hidden"));
@@ -554,8 +555,9 @@ private slots:
                 .write(m_dir->path(), "scoped.epub");
         EpubDocument doc(path);
         doc.load();
-        const auto alignmentOf = [&doc](const char* text) {
-            return doc.findBlock(doc.toPlainText().indexOf(QLatin1String(text))).blockFormat().alignment() &
+        const auto whole = doc.wholeDocument();
+        const auto alignmentOf = [&doc, &whole](const char* text) {
+            return whole->findBlock(doc.plainText().indexOf(QLatin1String(text))).blockFormat().alignment() &
                    Qt::AlignHorizontal_Mask;
         };
         QCOMPARE(alignmentOf("Title page"), Qt::AlignHCenter);
@@ -580,10 +582,11 @@ private slots:
         QCOMPARE(doc.converter()->head(),
                  QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"OEBPS/css/book.css\"/>"
                                 "<style type=\"text/css\">.ll-s0 p { font-weight: bold }\n</style>"));
-        const QTextBlock centred = doc.findBlock(doc.toPlainText().indexOf("Centred"));
+        const auto whole = doc.wholeDocument();
+        const QTextBlock centred = whole->findBlock(doc.plainText().indexOf("Centred"));
         QCOMPARE(centred.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
         QVERIFY(centred.charFormat().foreground().color() != QColor(Qt::red));
-        QCOMPARE(doc.findBlock(doc.toPlainText().indexOf("Plain")).charFormat().fontWeight(),
+        QCOMPARE(whole->findBlock(doc.plainText().indexOf("Plain")).charFormat().fontWeight(),
                  int(QFont::Bold));
     }
 
@@ -591,10 +594,10 @@ private slots:
     {
         EpubDocument doc(threeChapters().write(m_dir->path(), "rebuild.epub"));
         doc.load();
-        const QString text = doc.toPlainText();
+        const QString text = doc.plainText();
         const QList<TocPoint> toc = doc.toc();
         doc.rebuild();
-        QCOMPARE(doc.toPlainText(), text);
+        QCOMPARE(doc.plainText(), text);
         QCOMPARE(doc.toc().size(), toc.size());
         QCOMPARE(doc.toc().at(2).position, toc.at(2).position);
         QVERIFY(!doc.isUndoAvailable());
@@ -684,7 +687,7 @@ private slots:
         const QList<TocPoint> toc = doc.toc();
         QVERIFY(!toc.isEmpty());
         for (const TocPoint& p : toc)
-            QVERIFY(p.position >= 0 && p.position < doc.characterCount());
+            QVERIFY(p.position >= 0 && p.position < doc.textLength());
 
         epub::Book meta;
         QVERIFY(EpubParser().parse(path, meta, true));

@@ -96,9 +96,9 @@ const QList<Format>& formats()
 }
 
 // The first words at `position`, after white space and object characters.
-QString textAt(const QTextDocument& document, int position)
+QString textAt(const TextDocument& document, int position)
 {
-    return document.toPlainText().mid(position, 200).remove(QChar::ObjectReplacementCharacter).trimmed();
+    return document.plainText().mid(position, 200).remove(QChar::ObjectReplacementCharacter).trimmed();
 }
 
 void checkTocPositions(const QList<TocPoint>& points, int characters)
@@ -183,7 +183,7 @@ private slots:
         doc->load();
         doc->setViewPortSize(QSize(400, 500));
         QVERIFY(doc->pageCount() >= 0);
-        checkTocPositions(doc->toc(), qMax(1, doc->characterCount()));
+        checkTocPositions(doc->toc(), qMax(1, doc->textLength()));
         doc->rebuild();
         doc->setPage(doc->pageCount());
     }
@@ -217,7 +217,7 @@ private slots:
         doc->setViewPortSize(QSize(600, 800));
         QVERIFY(doc->pageCount() > 0);
         QVERIFY(!doc->toc().isEmpty());
-        checkTocPositions(doc->toc(), doc->characterCount());
+        checkTocPositions(doc->toc(), doc->textLength());
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "epub/EpubConverter.h"
 
+#include "BookResources.h"
 #include "Logger.h"
 #include "SafeImage.h"
 #include "TextDocument.h"
@@ -8,7 +9,10 @@
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSet>
+#include <QTextDocument>
 #include <QUrl>
 #include <QUuid>
 
@@ -17,25 +21,71 @@ Q_DECLARE_LOGGING_CATEGORY(lcEpub)
 namespace epub {
 
 namespace {
-
-QList<TocPoint> tocOf(const QList<NavPoint>& points)
-{
-    QList<TocPoint> toc;
-    for (const NavPoint& p : points) {
-        TocPoint t;
-        t.title = p.label;
-        t.position = p.position;
-        t.children = tocOf(p.children);
-        toc << t;
-    }
-    return toc;
-}
-
+// Images are shown at most this large.
+constexpr int kMaxImageSide = 350;
 } // namespace
 
+/// The book's resources, shared with the documents that lay the text out on
+/// any thread.
+struct EpubConverter::Store
+{
+    QHash<QString, QByteArray> resources;
+    QHash<QString, QString> byLowerCase;
+    QMutex mutex;
+    QHash<QString, QImage> decoded; ///< by archive path, as stored
+
+    QString key(const QString& path) const
+    {
+        if (resources.contains(path))
+            return path;
+        return byLowerCase.value(path.toLower());
+    }
+    QImage image(const QString& path)
+    {
+        const QString k = key(path);
+        if (k.isEmpty())
+            return QImage();
+        QMutexLocker lock(&mutex);
+        const auto cached = decoded.constFind(k);
+        if (cached != decoded.constEnd())
+            return cached.value();
+        QString reason;
+        const QImage image = SafeImage::decode(resources.value(k), &reason);
+        if (image.isNull())
+            logWarning(QStringLiteral("Image not shown:%1. Reason:%2").arg(k, reason));
+        decoded.insert(k, image);
+        return image;
+    }
+};
+
 EpubConverter::EpubConverter(Book& book, TextDocument* document, QObject* parent)
-    : QObject(parent), m_book(book), m_document(document)
-{}
+    : QObject(parent), m_book(book), m_store(std::make_shared<Store>())
+{
+    Q_UNUSED(document)
+    // The maker holds the store, not the converter: documents on a worker
+    // thread may outlive the converter.
+    std::shared_ptr<Store> store = m_store;
+    m_resources = std::make_shared<BookResources>([store](int type, const QUrl& name) -> QVariant {
+        const QString path = QUrl::fromPercentEncoding(name.toEncoded());
+        if (type == QTextDocument::StyleSheetResource) {
+            const QString key = store->key(path);
+            if (key.isEmpty())
+                return QVariant();
+            return XhtmlRewriter::filterCss(EpubParser::decode(store->resources.value(key)));
+        }
+        if (type != QTextDocument::ImageResource)
+            return QVariant();
+        const QImage image = store->image(path);
+        if (image.isNull())
+            return QVariant();
+        if (image.width() <= kMaxImageSide && image.height() <= kMaxImageSide)
+            return image;
+        // Rounded, not truncated: 1200 x 900 is shown at 350 x 263.
+        const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
+        const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    });
+}
 
 QString EpubConverter::chapterSeparator()
 {
@@ -49,32 +99,20 @@ int EpubConverter::convert()
     loadCSS();
     loadImages();
     loadSpine();
-    placeNavPoints(m_book.navPoints);
     logDebug(QStringLiteral("Convert complete. Time:%1").arg(timer.elapsed()));
     emit finished();
     return m_chapters.size();
 }
 
-void EpubConverter::loadCSS()
-{
-    QElapsedTimer timer;
-    timer.start();
-    for (const ManifestItem& item : qAsConst(m_book.styleSheets)) {
-        const auto it = m_book.resources.constFind(item.href);
-        if (it == m_book.resources.constEnd())
-            continue;
-        const QString css = XhtmlRewriter::filterCss(EpubParser::decode(it.value()));
-        m_document->addResource(QTextDocument::StyleSheetResource, QUrl(item.href), css);
-    }
-    qCDebug(lcEpub) << "style sheets loaded in" << timer.elapsed() << "ms";
-}
+void EpubConverter::loadCSS() {}
 
 void EpubConverter::loadImages()
 {
     // Decoded images are kept across conversions of the same book.
-    m_resourcesByLowerCase.clear();
+    m_store->resources = m_book.resources;
+    m_store->byLowerCase.clear();
     for (auto it = m_book.resources.constBegin(); it != m_book.resources.constEnd(); ++it)
-        m_resourcesByLowerCase.insert(it.key().toLower(), it.key());
+        m_store->byLowerCase.insert(it.key().toLower(), it.key());
 }
 
 void EpubConverter::loadSpine(QTextCursor* cursor)
@@ -155,20 +193,17 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
         if (!css.isEmpty())
             m_head += QStringLiteral("<style type=\"text/css\">%1</style>").arg(css);
     }
+}
 
-    QString html;
-    int size = m_head.size() + 64;
-    for (const Chapter& c : qAsConst(m_chapters))
-        size += c.html.size() + chapterSeparator().size();
-    html.reserve(size);
-    html += QStringLiteral("<html><head>") + m_head + QStringLiteral("</head><body>");
-    for (int i = 0; i < m_chapters.size(); ++i) {
-        if (i > 0)
-            html += chapterSeparator();
-        html += m_chapters.at(i).html;
-    }
-    html += QStringLiteral("</body></html>");
-    m_document->setHtml(html);
+BookText EpubConverter::bookText() const
+{
+    BookText text;
+    text.prefix = QStringLiteral("<html><head>") + m_head + QStringLiteral("</head><body>");
+    text.suffix = QStringLiteral("</body></html>");
+    text.separator = chapterSeparator();
+    for (const Chapter& c : m_chapters)
+        text.chunks << c.html;
+    return text;
 }
 
 QString EpubConverter::anchorFor(const QString& path, const QString& fragment) const
@@ -178,55 +213,51 @@ QString EpubConverter::anchorFor(const QString& path, const QString& fragment) c
     return fragment.isEmpty() ? m_anchors.value(path) : m_prefixes.value(path) + fragment;
 }
 
-void EpubConverter::placeNavPoints(QList<NavPoint>& points)
+QList<TocPoint> EpubConverter::tocOf(const QList<NavPoint>& points,
+                                     const std::function<int(const QString&)>& anchorPosition) const
 {
-    for (NavPoint& p : points) {
-        const int start = m_document->positionOfAnchor(m_anchors.value(p.src));
+    QList<TocPoint> toc;
+    for (const NavPoint& p : points) {
+        TocPoint t;
+        t.title = p.label;
+        const int start = anchorPosition(m_anchors.value(p.src));
         // A fragment that names nothing in the chapter leads to its start
         // (an anchor inside a chapter is never at position 0 unless the
         // chapter is).
-        const int at = p.fragment.isEmpty() ? 0 : m_document->positionOfAnchor(anchorFor(p.src, p.fragment));
-        p.position = at > start ? at : start;
-        placeNavPoints(p.children);
+        const int at = p.fragment.isEmpty() ? 0 : anchorPosition(anchorFor(p.src, p.fragment));
+        t.position = at > start ? at : start;
+        t.children = tocOf(p.children, anchorPosition);
+        toc << t;
     }
+    return toc;
 }
 
-QList<TocPoint> EpubConverter::toc() const
+QList<TocPoint> EpubConverter::toc(const std::function<int(const QString&)>& anchorPosition) const
 {
-    return tocOf(m_book.navPoints);
+    return tocOf(m_book.navPoints, anchorPosition);
 }
 
-QString EpubConverter::resourceKey(const QString& path) const
+QImage EpubConverter::image(const QString& path, int maxSide) const
 {
-    if (m_book.resources.contains(path))
-        return path;
-    return m_resourcesByLowerCase.value(path.toLower());
-}
-
-QImage EpubConverter::image(const QString& path)
-{
-    const QString key = resourceKey(path);
-    if (key.isEmpty())
-        return QImage();
-    const auto cached = m_images.constFind(key);
-    if (cached != m_images.constEnd())
-        return cached.value();
-    QString reason;
-    const QImage decoded = SafeImage::decode(m_book.resources.value(key), &reason);
-    if (decoded.isNull())
-        logWarning(QStringLiteral("Image not shown:%1. Reason:%2").arg(key, reason));
-    m_images.insert(key, decoded);
-    return decoded;
+    const QImage image = m_store->image(path);
+    if (maxSide <= 0 || image.isNull() || (image.width() <= maxSide && image.height() <= maxSide))
+        return image;
+    const double factor = double(maxSide) / qMax(image.width(), image.height());
+    const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
+    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 QSize EpubConverter::imageSize(const QString& path) const
 {
-    const QString key = resourceKey(path);
+    const QString key = m_store->key(path);
     if (key.isEmpty())
         return QSize(-1, -1);
-    const auto cached = m_images.constFind(key);
-    if (cached != m_images.constEnd())
-        return cached->isNull() ? QSize(-1, -1) : cached->size();
+    {
+        QMutexLocker lock(&m_store->mutex);
+        const auto cached = m_store->decoded.constFind(key);
+        if (cached != m_store->decoded.constEnd())
+            return cached->isNull() ? QSize(-1, -1) : cached->size();
+    }
     const QSize size = SafeImage::claimedSize(m_book.resources.value(key));
     return size.isValid() ? size : QSize(-1, -1);
 }

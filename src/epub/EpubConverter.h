@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookText.h"
 #include "IDocument.h"
 #include "epub/EpubBook.h"
 
@@ -9,25 +10,31 @@
 #include <QSize>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
+class BookResources;
 class QTextCursor;
 class TextDocument;
 
 namespace epub {
 
-/// Turns a parsed Book into the rich text of a document: one chapter per
-/// spine content document, joined with a page break between two chapters,
-/// with the book's style sheets as resources and its images in an image map.
+/// Turns a parsed Book into the text of a document: one chapter per spine
+/// content document, each an HTML body that starts on a page of its own,
+/// with the book's style sheets and images as resources.
 ///
-/// The chapters stay available one by one (chapters()), so a layout that
-/// works chapter by chapter can take them as they are; every position handed
-/// out (table of contents, anchors) is a character position of the joined
-/// text. Chapter i is one element (a div standing for the document's body,
-/// with its classes) whose id, chapters()[i].anchor, is where it starts.
+/// The chapters are the units the text engine lays out (bookText()); every
+/// position handed out (table of contents, anchors) is a character position
+/// of the chapters joined with chapterSeparator(), as one document holding
+/// the whole book counts them. Chapter i is one element (a div standing for
+/// the document's body, with its classes) whose id, chapters()[i].anchor, is
+/// where it starts.
 ///
 /// Images are decoded on first use (image()), within the shared image
 /// limits, and kept.
 ///
-/// GUI thread, like the document it fills.
+/// convert() and the accessors: the thread that owns the converter.
+/// resources() is safe on any thread.
 class EpubConverter : public QObject
 {
     Q_OBJECT
@@ -39,22 +46,19 @@ public:
         QString html;   ///< the chapter as given to the document
     };
 
-    /// `book` and `document` must outlive the converter; the navigation
-    /// points of `book` receive their positions.
-    EpubConverter(Book& book, TextDocument* document, QObject* parent = nullptr);
+    /// `book` must outlive the converter; `document` is not used any more
+    /// (kept for callers) and may be null.
+    EpubConverter(Book& book, TextDocument* document = nullptr, QObject* parent = nullptr);
 
-    /// Fills the document (loadCSS, loadImages, loadSpine), computes the
-    /// positions of the table of contents, logs the time and emits
+    /// Builds the chapters (loadImages, loadSpine), logs the time and emits
     /// finished(). Returns the number of chapters.
     int convert();
-    /// Adds every style sheet of the manifest as a style-sheet resource of
-    /// the document, under its archive path, filtered for the reader.
+    /// Style sheets come from resources(); nothing to do ahead.
     void loadCSS();
     /// Registers every image of the manifest in the image map (decoded on
     /// first use).
     void loadImages();
-    /// Builds the chapters and sets the joined text as the document's HTML
-    /// (`cursor` is not used: the text is set in one step).
+    /// Builds the chapters and the head (`cursor` is not used).
     void loadSpine(QTextCursor* cursor = nullptr);
 
     /// The chapters of the last conversion, in spine order.
@@ -63,15 +67,21 @@ public:
     static QString chapterSeparator();
     /// The head of the joined text (style sheet links and embedded styles).
     const QString& head() const { return m_head; }
+    /// The chapters as the text engine takes them.
+    BookText bookText() const;
+    /// The book's images and style sheets for the documents that lay the
+    /// chapters out (shared; any thread).
+    std::shared_ptr<BookResources> resources() const { return m_resources; }
     /// The anchor a link to `path` (and `fragment`) leads to; empty when the
     /// path is not a chapter.
     QString anchorFor(const QString& path, const QString& fragment = QString()) const;
-    /// The table of contents with positions (pages left 0).
-    QList<TocPoint> toc() const;
+    /// The table of contents with positions from `anchorPosition` (pages left 0).
+    QList<TocPoint> toc(const std::function<int(const QString&)>& anchorPosition) const;
 
-    /// The image stored under archive path `path` (exact, else without regard
-    /// to case); null when unknown or refused.
-    QImage image(const QString& path);
+    /// The stored image under archive path `path` (exact, else without regard
+    /// to case), scaled down to fit `maxSide` (0: as stored); null when
+    /// unknown or refused.
+    QImage image(const QString& path, int maxSide = 0) const;
     /// Its size without decoding it; (-1, -1) when unknown.
     QSize imageSize(const QString& path) const;
 
@@ -79,17 +89,17 @@ signals:
     void finished();
 
 private:
-    QString resourceKey(const QString& path) const;
-    void placeNavPoints(QList<NavPoint>& points);
+    struct Store;
+    QList<TocPoint> tocOf(const QList<NavPoint>& points,
+                          const std::function<int(const QString&)>& anchorPosition) const;
 
     Book& m_book;
-    TextDocument* m_document;
     QList<Chapter> m_chapters;
     QString m_head;
     QHash<QString, QString> m_anchors;  ///< chapter path -> anchor
     QHash<QString, QString> m_prefixes; ///< chapter path -> id prefix
-    QHash<QString, QImage> m_images;    ///< decoded images by archive path
-    QHash<QString, QString> m_resourcesByLowerCase;
+    std::shared_ptr<Store> m_store;
+    std::shared_ptr<BookResources> m_resources;
 };
 
 } // namespace epub

@@ -1,26 +1,16 @@
 #include "epub/EpubDocument.h"
 
+#include "BookResources.h"
 #include "epub/EpubConverter.h"
 #include "epub/EpubParser.h"
-#include "epub/XhtmlRewriter.h"
 
 #include <QElapsedTimer>
-#include <QImage>
 #include <QLoggingCategory>
 #include <QUrl>
 
 Q_DECLARE_LOGGING_CATEGORY(lcEpub)
 
 namespace epub {
-
-namespace {
-constexpr int kMaxImageSide = 350;
-
-QString resourcePath(const QUrl& name)
-{
-    return QUrl::fromPercentEncoding(name.toEncoded());
-}
-} // namespace
 
 EpubDocument::EpubDocument(const QString& path, QObject* parent) : TextDocument(parent), m_path(path) {}
 
@@ -32,7 +22,8 @@ void EpubDocument::load()
     timer.start();
     EpubParser parser;
     m_parsed = parser.parse(m_path, m_book, false);
-    m_converter.reset(new EpubConverter(m_book, this));
+    m_converter.reset(new EpubConverter(m_book));
+    m_text = BookText();
     setErrorString(QString());
     switch (parser.error()) {
     case EpubParser::NoError:
@@ -69,26 +60,37 @@ void EpubDocument::rebuild()
 void EpubDocument::convert()
 {
     clear();
-    tocPoints.clear();
     if (!m_parsed || !m_converter)
         return;
-    m_converter->convert();
-    contentReplaced();
-    tocPoints = m_converter->toc();
+    // The chapters do not depend on the style: a rebuild hands the same
+    // text over again.
+    if (m_text.isEmpty()) {
+        m_converter->convert();
+        m_text = m_converter->bookText();
+    }
+    setText(m_text, m_converter->resources(), m_path);
+}
+
+QList<TocPoint> EpubDocument::buildToc() const
+{
+    if (!m_converter)
+        return {};
+    return m_converter->toc([this](const QString& anchor) { return positionOfAnchor(anchor); });
 }
 
 QString EpubDocument::chapterTitle(int position) const
 {
-    if (tocPoints.isEmpty())
+    const QList<TocPoint>& points = tocPoints();
+    if (points.isEmpty())
         return QString();
     int index = 0;
-    for (int i = 1; i < tocPoints.size(); ++i) {
-        if (tocPoints.at(i).position <= position)
+    for (int i = 1; i < points.size(); ++i) {
+        if (points.at(i).position <= position)
             index = i;
         else
             break;
     }
-    return tocPoints.at(index).title;
+    return points.at(index).title;
 }
 
 QSize EpubDocument::imageSize(const QString& name) const
@@ -99,31 +101,7 @@ QSize EpubDocument::imageSize(const QString& name) const
 QVariant EpubDocument::loadResource(int type, const QUrl& name)
 {
     // Never the base class: it would read files named by the book.
-    if (!m_converter)
-        return QVariant();
-    const QString path = resourcePath(name);
-    if (type == QTextDocument::StyleSheetResource) {
-        const auto it = m_book.resources.constFind(path);
-        if (it == m_book.resources.constEnd())
-            return QVariant();
-        const QString css = XhtmlRewriter::filterCss(EpubParser::decode(it.value()));
-        addResource(type, name, css);
-        return css;
-    }
-    if (type != QTextDocument::ImageResource)
-        return QVariant();
-    const QImage image = m_converter->image(path);
-    if (image.isNull())
-        return QVariant();
-    QImage shown = image;
-    if (image.width() > kMaxImageSide || image.height() > kMaxImageSide) {
-        // Rounded, not truncated: 1200 x 900 is shown at 350 x 263.
-        const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
-        const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
-        shown = image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    }
-    addResource(type, name, shown);
-    return shown;
+    return m_converter ? m_converter->resources()->resource(type, name) : QVariant();
 }
 
 } // namespace epub

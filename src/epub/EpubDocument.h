@@ -18,8 +18,10 @@ class EpubConverter;
 /// rebuild() converts again from the parsed book (after a style change)
 /// without reading the file.
 ///
-/// Images are handed to the rich-text engine by loadResource(): scaled to fit
-/// 350 × 350 pixels when larger. Nothing is ever read from disk for a
+/// The text engine lays the book out chapter by chapter (one unit per spine
+/// item, oversized ones split). Images are handed to the documents that lay
+/// it out by the converter's shared resources (also loadResource()): scaled
+/// to fit 350 × 350 pixels when larger. Nothing is ever read from disk for a
 /// resource.
 ///
 /// GUI thread only, like TextDocument. For metadata (title, authors, cover)
@@ -50,6 +52,7 @@ public:
     const EpubConverter* converter() const { return m_converter.get(); }
 
 protected:
+    QList<TocPoint> buildToc() const override;
     /// Image resources (type 2) from the book's images by archive path,
     /// scaled to fit 350 × 350 with fast scaling; style sheets from the book;
     /// anything else gives an empty variant.
@@ -62,6 +65,7 @@ private:
     Book m_book;
     bool m_parsed = false;
     std::unique_ptr<EpubConverter> m_converter;
+    BookText m_text;
 };
 
 } // namespace epub

@@ -177,6 +177,11 @@ QString FbConverter::table(const QDomElement& e)
 
 QString FbConverter::toHtml(Book& book)
 {
+    return QStringLiteral("<html><body>") + toChunks(book).join(QString()) + QStringLiteral("</body></html>");
+}
+
+QStringList FbConverter::toChunks(Book& book)
+{
     for (Body& body : book.bodies) {
         if (body.id.isEmpty())
             body.id = QUuid::createUuid().toString();
@@ -184,13 +189,14 @@ QString FbConverter::toHtml(Book& book)
             assignIds(s);
     }
 
-    QString html = QStringLiteral("<html><body>");
+    QStringList chunks;
     const QString cover = book.description.titleInfo.coverpage;
-    if (!cover.isEmpty()) {
-        html += QStringLiteral("<center><img src=\"%1\" /></center>").arg(cover.toHtmlEscaped());
-        html += QStringLiteral("<p style=\"page-break-after:always\"></p>");
-    }
+    if (!cover.isEmpty())
+        chunks << QStringLiteral("<center><img src=\"%1\" /></center>").arg(cover.toHtmlEscaped()) +
+                      QStringLiteral("<p style=\"page-break-after:always\"></p>");
     for (const Body& body : book.bodies) {
+        // The body's heading goes with its first section.
+        QString html;
         if (!body.title.isEmpty())
             html += QStringLiteral("<h2 id=\"%1\">%2</h2>").arg(body.id.toHtmlEscaped(), body.title);
         else
@@ -200,11 +206,15 @@ QString FbConverter::toHtml(Book& book)
             html += wrapP(epigraph);
         for (const QString& image : body.images)
             html += imageTag(image);
-        for (const Section& s : body.sections)
-            sectionHtml(s, html);
+        for (int i = 0; i < body.sections.size(); ++i) {
+            sectionHtml(body.sections.at(i), html);
+            chunks << html;
+            html.clear();
+        }
+        if (!html.isEmpty())
+            chunks << html;
     }
-    html += QStringLiteral("</body></html>");
-    return html;
+    return chunks;
 }
 
 QString FbConverter::stripTitle(const QString& html)

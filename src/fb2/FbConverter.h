@@ -33,6 +33,10 @@ public:
     /// The whole HTML text. Gives every body and section without an id a fresh
     /// anchor id (kept in `book`), so that every heading carries an anchor.
     static QString toHtml(Book& book);
+    /// The same text in chunks, each a part of the body of toHtml() (joined
+    /// they are its body): the cover page, then each top-level section of each
+    /// body, the body's heading going with its first section.
+    static QStringList toChunks(Book& book);
     /// The table of contents: one entry per body ("Partition N" when it has no
     /// title), nested sections as children. Positions come from
     /// `anchorPosition`; pages are left 0 for the document to fill.

@@ -1,5 +1,6 @@
 #include "fb2/FbDocument.h"
 
+#include "BookResources.h"
 #include "fb2/FbConverter.h"
 #include "fb2/FbParser.h"
 
@@ -25,6 +26,8 @@ void FbDocument::load()
     FbParser parser;
     m_parsed = parser.parse(m_path, false);
     m_book = m_parsed ? parser.takeBook() : Book();
+    m_text = BookText();
+    m_resources.reset();
     if (!m_parsed)
         qCWarning(lcFb2) << "FbDocument::load" << m_path << parser.errorString();
     LoadStats stats;
@@ -42,12 +45,43 @@ void FbDocument::rebuild()
 void FbDocument::convert()
 {
     clear();
-    tocPoints.clear();
     if (!m_parsed)
         return;
-    setHtml(FbConverter::toHtml(m_book));
-    contentReplaced();
-    tocPoints = FbConverter::toc(m_book, [this](const QString& name) { return positionOfAnchor(name); });
+    // The chunks do not depend on the style: a rebuild hands the same text
+    // over again.
+    if (m_text.isEmpty()) {
+        m_text.prefix = QStringLiteral("<html><body>");
+        m_text.suffix = QStringLiteral("</body></html>");
+        m_text.chunks = FbConverter::toChunks(m_book);
+        // The maker keeps its own (shared) copy of the images: documents on
+        // a worker thread may outlive this one.
+        const auto images = m_book.images;
+        m_resources = std::make_shared<BookResources>([images](int type, const QUrl& name) -> QVariant {
+            if (type != QTextDocument::ImageResource || images.isEmpty())
+                return QVariant();
+            QString id = name.path();
+            if (!images.contains(id))
+                id = name.toString(); // ids that look like a scheme ("img:1")
+            const QImage image = images.value(id);
+            if (id.isEmpty() || image.isNull())
+                return QVariant();
+            if (image.width() <= kMaxImageSide && image.height() <= kMaxImageSide)
+                return image;
+            // Rounded, not truncated: 800 x 200 is shown at 350 x 88.
+            const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
+            const QSize size(qMax(1, qRound(image.width() * factor)),
+                             qMax(1, qRound(image.height() * factor)));
+            return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        });
+    }
+    setText(m_text, m_resources, m_path);
+}
+
+QList<TocPoint> FbDocument::buildToc() const
+{
+    if (!m_parsed)
+        return {};
+    return FbConverter::toc(m_book, [this](const QString& name) { return positionOfAnchor(name); });
 }
 
 QList<TocPoint> FbDocument::toc() const
@@ -57,16 +91,17 @@ QList<TocPoint> FbDocument::toc() const
 
 QString FbDocument::chapterTitle(int position) const
 {
-    if (tocPoints.isEmpty())
+    const QList<TocPoint>& points = tocPoints();
+    if (points.isEmpty())
         return QString();
     int index = 0;
-    for (int i = 1; i < tocPoints.size(); ++i) {
-        if (tocPoints.at(i).position <= position)
+    for (int i = 1; i < points.size(); ++i) {
+        if (points.at(i).position <= position)
             index = i;
         else
             break;
     }
-    return tocPoints.at(index).title;
+    return points.at(index).title;
 }
 
 QSize FbDocument::imageSize(const QString& name) const
@@ -78,23 +113,7 @@ QSize FbDocument::imageSize(const QString& name) const
 QVariant FbDocument::loadResource(int type, const QUrl& name)
 {
     // Never the base class: it would read files named by the book.
-    if (type != QTextDocument::ImageResource || m_book.images.isEmpty())
-        return QVariant();
-    QString id = name.path();
-    if (!m_book.images.contains(id))
-        id = name.toString(); // ids that look like a scheme ("img:1")
-    const QImage image = m_book.images.value(id);
-    if (id.isEmpty() || image.isNull())
-        return QVariant();
-    QImage shown = image;
-    if (image.width() > kMaxImageSide || image.height() > kMaxImageSide) {
-        // Rounded, not truncated: 800 x 200 is shown at 350 x 88.
-        const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
-        const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
-        shown = image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    }
-    addResource(type, name, shown);
-    return shown;
+    return m_resources ? m_resources->resource(type, name) : QVariant();
 }
 
 } // namespace fb2

@@ -12,8 +12,11 @@ namespace fb2 {
 /// count 0) and the reason in the log. rebuild() converts again from the parsed
 /// book (after a style change) without reading the file.
 ///
-/// Images are handed to the rich-text engine by loadResource(): scaled to fit
-/// 350 × 350 pixels when larger. Nothing is ever read from disk for a resource.
+/// The text engine lays the book out section by section (the cover, then
+/// each top-level section of each body, the body's heading with its first
+/// section). Images are handed to the documents that lay it out by shared
+/// resources (also loadResource()): scaled to fit 350 × 350 pixels when
+/// larger. Nothing is ever read from disk for a resource.
 ///
 /// GUI thread only, like TextDocument. For metadata (title, authors, cover)
 /// without building a document, use FbParser in metadata-only mode, which may
@@ -38,6 +41,7 @@ public:
     bool parsed() const { return m_parsed; }
 
 protected:
+    QList<TocPoint> buildToc() const override;
     /// Image resources (type 2) from the book's images by id, scaled to fit
     /// 350 × 350 with fast scaling; anything else gives an empty variant.
     QVariant loadResource(int type, const QUrl& name) override;
@@ -48,6 +52,8 @@ private:
     QString m_path;
     Book m_book;
     bool m_parsed = false;
+    BookText m_text;
+    std::shared_ptr<BookResources> m_resources;
 };
 
 } // namespace fb2

@@ -1,10 +1,9 @@
 #include "mobi/MobiDocument.h"
 
+#include "BookResources.h"
+
 #include <QElapsedTimer>
 #include <QLoggingCategory>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocumentFragment>
 #include <QUrl>
 
 #include <algorithm>
@@ -28,8 +27,8 @@ void MobiDocument::load()
     QElapsedTimer timer;
     timer.start();
     LoadStats stats;
-    m_images.clear();
     m_converter = MobiConverter();
+    m_resources.reset();
     if (m_opened) {
         const MobiContent content = m_reader.content();
         stats.parseMs = timer.restart();
@@ -54,6 +53,25 @@ void MobiDocument::load()
     }
     if (!errorString().isEmpty())
         qCWarning(lcMobi) << "MobiDocument::load" << m_path << m_reader.errorString();
+    if (m_opened && !m_converter.chapters().isEmpty()) {
+        // The images come from a reader of their own: the documents that
+        // show them may be laid out on a worker thread, and a reader is used
+        // by one thread at a time (the resources serialise their maker).
+        auto reader = std::make_shared<MobiReader>();
+        reader->open(m_path);
+        m_resources = std::make_shared<BookResources>([reader](int type, const QUrl& name) -> QVariant {
+            if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("pdbrec"))
+                return QVariant();
+            const int number = imageNumber(name.path());
+            if (number < 1 || number > reader->imageCount())
+                return QVariant();
+            QImage image = reader->image(number);
+            if (image.width() > kMaxImageSide || image.height() > kMaxImageSide)
+                image =
+                    image.scaled(kMaxImageSide, kMaxImageSide, Qt::KeepAspectRatio, Qt::FastTransformation);
+            return image.isNull() ? QVariant() : QVariant(image);
+        });
+    }
     build();
     stats.convertMs = timer.elapsed();
     setLoadStats(stats);
@@ -70,47 +88,24 @@ void MobiDocument::rebuild()
 
 void MobiDocument::build()
 {
-    tocPoints.clear();
-    const QStringList& chapters = m_converter.chapters();
-    if (chapters.isEmpty()) {
-        clear();
-        return;
-    }
-    // Each chapter is parsed on its own and appended, so that its text is
-    // exactly what a layout of that chapter alone holds: the HTML importer
-    // treats the end of a text differently from the same markup followed by
-    // more (empty last paragraphs, rules), and positions must not depend on
-    // whether a chapter is laid out alone or in the whole book.
-    const bool undo = isUndoRedoEnabled();
-    setUndoRedoEnabled(false);
-    QTextCursor cursor(this);
-    // One edit block that starts by emptying the document: the layout hears
-    // of one whole new text and lays it out lazily, as after setHtml(),
-    // instead of laying out the growing text once per chapter.
-    cursor.beginEditBlock();
     clear();
-    for (int i = 0; i < chapters.size(); ++i) {
-        QTextDocument part;
-        part.setDefaultStyleSheet(defaultStyleSheet());
-        part.setDefaultFont(defaultFont());
-        part.setHtml(chapters.at(i));
-        if (i > 0)
-            cursor.insertBlock();
-        const int start = cursor.position();
-        cursor.insertFragment(QTextDocumentFragment(&part));
-        // The fragment's first block takes the format of the block it lands
-        // in: give it back its own, and start the chapter on a new page.
-        QTextBlockFormat format = part.begin().blockFormat();
-        if (i > 0)
-            format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
-        QTextCursor first(findBlock(start));
-        first.setBlockFormat(format);
-        first.setBlockCharFormat(part.begin().charFormat());
-    }
-    cursor.endEditBlock();
-    setUndoRedoEnabled(undo);
-    contentReplaced();
-    tocPoints = tocFrom(m_converter.toc());
+    m_flatToc.clear();
+    const QStringList& chapters = m_converter.chapters();
+    if (chapters.isEmpty())
+        return;
+    // Each chapter is parsed on its own, so that a chapter holds the same
+    // characters laid out alone as in the whole book: the HTML importer
+    // treats the end of a text differently from the same markup followed by
+    // more (empty last paragraphs, rules).
+    BookText text;
+    text.chunks = chapters;
+    text.joined = true;
+    setText(text, m_resources, m_path);
+}
+
+QList<TocPoint> MobiDocument::buildToc() const
+{
+    return tocFrom(m_converter.toc());
 }
 
 QList<TocPoint> MobiDocument::tocFrom(const QList<MobiConverter::TocItem>& items) const
@@ -137,25 +132,25 @@ QList<TocPoint> MobiDocument::toc() const
 
 QString MobiDocument::chapterTitle(int position) const
 {
-    QList<const TocPoint*> flat;
-    const std::function<void(const QList<TocPoint>&)> collect = [&](const QList<TocPoint>& points) {
-        for (const TocPoint& p : points) {
-            flat << &p;
-            collect(p.children);
-        }
-    };
-    collect(tocPoints);
-    if (flat.isEmpty())
-        return QString();
-    std::stable_sort(flat.begin(), flat.end(),
-                     [](const TocPoint* a, const TocPoint* b) { return a->position < b->position; });
-    const TocPoint* found = flat.first();
-    for (const TocPoint* p : qAsConst(flat)) {
-        if (p->position > position)
-            break;
-        found = p;
+    if (m_flatToc.isEmpty() && !tocPoints().isEmpty()) {
+        const std::function<void(const QList<TocPoint>&)> collect = [&](const QList<TocPoint>& points) {
+            for (const TocPoint& p : points) {
+                m_flatToc << qMakePair(p.position, p.title);
+                collect(p.children);
+            }
+        };
+        collect(tocPoints());
+        std::stable_sort(
+            m_flatToc.begin(), m_flatToc.end(),
+            [](const QPair<int, QString>& a, const QPair<int, QString>& b) { return a.first < b.first; });
     }
-    return found->title;
+    if (m_flatToc.isEmpty())
+        return QString();
+    // The deepest entry at or before the position (the first entry before
+    // the first one).
+    auto it = std::upper_bound(m_flatToc.begin(), m_flatToc.end(), position,
+                               [](int p, const QPair<int, QString>& e) { return p < e.first; });
+    return it == m_flatToc.begin() ? m_flatToc.first().second : (it - 1)->second;
 }
 
 int MobiDocument::imageNumber(const QString& name)
@@ -170,36 +165,21 @@ int MobiDocument::imageNumber(const QString& name)
     return ok ? n : -1;
 }
 
-QImage MobiDocument::shownImage(int number) const
-{
-    if (number < 1 || number > m_reader.imageCount())
-        return QImage();
-    const auto cached = m_images.constFind(number);
-    if (cached != m_images.constEnd())
-        return *cached;
-    QImage image = m_reader.image(number);
-    if (image.width() > kMaxImageSide || image.height() > kMaxImageSide)
-        image = image.scaled(kMaxImageSide, kMaxImageSide, Qt::KeepAspectRatio, Qt::FastTransformation);
-    m_images.insert(number, image);
-    return image;
-}
-
 QSize MobiDocument::imageSize(const QString& name) const
 {
-    const QImage image = shownImage(imageNumber(name));
+    const int number = imageNumber(name);
+    if (number < 1 || !m_resources)
+        return QSize(-1, -1);
+    const QImage image =
+        m_resources->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("pdbrec:/%1").arg(number)))
+            .value<QImage>();
     return image.isNull() ? QSize(-1, -1) : image.size();
 }
 
 QVariant MobiDocument::loadResource(int type, const QUrl& name)
 {
     // Never the base class: it would read files named by the book.
-    if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("pdbrec"))
-        return QVariant();
-    const QImage image = shownImage(imageNumber(name.path()));
-    if (image.isNull())
-        return QVariant();
-    addResource(type, name, image);
-    return image;
+    return m_resources ? m_resources->resource(type, name) : QVariant();
 }
 
 } // namespace mobi

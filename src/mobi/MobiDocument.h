@@ -19,15 +19,17 @@ namespace mobi {
 /// cannot be opened stays empty (page count 0) and errorString() says why; a
 /// protected book says "This book is protected and cannot be opened."
 ///
-/// The rich text is the chapters joined, each starting on a new page. Every
-/// chapter is parsed on its own, so a chapter holds the same characters
-/// whether it is laid out alone or in the whole book: the first position of
-/// chapter n is the sum of the character counts of chapters 0 to n - 1 (each
-/// set alone with setHtml() and the same default style sheet).
+/// The text is the chapters joined, each starting on a new page (the text
+/// engine lays them out one by one). Every chapter is parsed on its own, so a
+/// chapter holds the same characters whether it is laid out alone or in the
+/// whole book: the first position of chapter n is the sum of the character
+/// counts of chapters 0 to n - 1 (each set alone with setHtml() and the same
+/// default style sheet).
 ///
-/// Images are handed to the rich-text engine by loadResource() from
-/// "pdbrec:/N" names (image N of the book), scaled to fit 350 × 350 pixels.
-/// Nothing is ever read from disk for a resource.
+/// Images are handed to the documents that lay the text out (and to
+/// loadResource()) from "pdbrec:/N" names (image N of the book), scaled to
+/// fit 350 × 350 pixels, by shared resources that read them through a reader
+/// of their own. Nothing else is ever read from disk for a resource.
 ///
 /// GUI thread only, like TextDocument. For metadata and covers without
 /// building a document, use MobiReader, which may run on a worker thread.
@@ -54,6 +56,7 @@ public:
     QStringList chapters() const { return m_converter.chapters(); }
 
 protected:
+    QList<TocPoint> buildToc() const override;
     /// Image resources (type 2) named "pdbrec:/N"; anything else gives an
     /// empty variant.
     QVariant loadResource(int type, const QUrl& name) override;
@@ -61,15 +64,15 @@ protected:
 private:
     void build();
     QList<TocPoint> tocFrom(const QList<MobiConverter::TocItem>& items) const;
-    /// Image `number` as shown (scaled), cached; null when there is none.
-    QImage shownImage(int number) const;
     static int imageNumber(const QString& name);
 
     QString m_path;
     MobiReader m_reader;
     bool m_opened = false;
     MobiConverter m_converter;
-    mutable QHash<int, QImage> m_images;
+    std::shared_ptr<BookResources> m_resources;
+    /// Table-of-contents entries by position, for chapterTitle().
+    mutable QList<QPair<int, QString>> m_flatToc;
 };
 
 } // namespace mobi

@@ -400,6 +400,7 @@ private slots:
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         viewer->setFocus();
+        QTRY_VERIFY(doc->isPageCountExact()); // End goes to the last page counted
         const int count = doc->pageCount();
         const QList<QPair<Qt::Key, int>> steps{
             {Qt::Key_Space, 2}, {Qt::Key_Right, 3},  {Qt::Key_PageDown, 4}, {Qt::Key_Backspace, 3},
@@ -550,6 +551,7 @@ private slots:
         setColumns(2);
         const int id = addBook();
         MainView view;
+        view.resize(1000, 700);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QMetaObject::invokeMethod(&view, "onBookOpened", Q_ARG(int, id));

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev
+  qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libsqlite3-dev libqt5svg5-dev
   qttools5-dev-tools qttools5-dev
   libquazip1-qt5-dev libpoppler-qt5-dev libunrar-dev rar
   xvfb xauth imagemagick

@@ -12,12 +12,20 @@
 #include "Logger.h"
 #include "Paths.h"
 
+#include "SafeImage.h"
+
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QImageWriter>
 #include <QLoggingCategory>
 #include <QMutexLocker>
+#include <QTemporaryFile>
+#include <QtConcurrent>
+
+#include <cstdio>
 
 Q_LOGGING_CATEGORY(lcAddBooks, "lanternleaf.workers.add")
 
@@ -28,6 +36,44 @@ const char* const errorTexts[] = {QT_TRANSLATE_NOOP("AddBooksWorker", "No error"
 const char* errorSource(AddBooksErrors error)
 {
     return error == AddBooksCanceled ? errorTexts[1] : errorTexts[0];
+}
+
+// Qt maps a PNG quality q to zlib level (100 - q) * 9 / 91: 80 gives level 1,
+// which makes covers about as small as the default level 6 does (photographs
+// hardly compress further) several times faster.
+constexpr int kPngQuality = 80;
+
+QSize storedCoverBound()
+{
+    return QSize(2 * AddBooksWorker::StoredCoverHeight, AddBooksWorker::StoredCoverHeight);
+}
+
+QString writeCover(const QString& bookPath, QImage image)
+{
+    if (image.isNull())
+        return QString();
+    // Painting is not colour-managed, so an embedded profile changes nothing
+    // on screen; it only makes every file larger.
+    image.setColorSpace(QColorSpace());
+    if (!image.hasAlphaChannel() && image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    const QString folder = Paths::bookCacheFolder(bookPath);
+    const QString path = QDir::toNativeSeparators(folder + QStringLiteral("/cover.png"));
+    // Written beside and renamed over: the shelf never reads half a cover.
+    // Not synced to disk (QSaveFile would, once per book): a cover lost to a
+    // power cut only shows the default cover.
+    QTemporaryFile file(folder + QStringLiteral("/cover.XXXXXX.part"));
+    QImageWriter writer(&file, "png");
+    writer.setQuality(kPngQuality);
+    if (!file.open() || !writer.write(image) || !file.flush() ||
+        std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) !=
+            0) {
+        qCWarning(lcAddBooks) << "cannot write the cover" << path << writer.errorString()
+                              << file.errorString();
+        return QString();
+    }
+    file.setAutoRemove(false); // it is the cover now
+    return path;
 }
 
 } // namespace
@@ -53,15 +99,23 @@ QString AddBooksWorker::errorText(AddBooksErrors error)
 
 QString AddBooksWorker::saveCover(const QString& bookPath, const QImage& cover)
 {
-    if (cover.isNull())
+    const QSize bound = storedCoverBound();
+    if (cover.width() > bound.width() || cover.height() > bound.height())
+        return writeCover(bookPath, cover.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return writeCover(bookPath, cover);
+}
+
+QString AddBooksWorker::saveCoverData(const QString& bookPath, const QByteArray& encoded)
+{
+    if (encoded.isEmpty())
         return QString();
-    const QString path =
-        QDir::toNativeSeparators(Paths::bookCacheFolder(bookPath) + QStringLiteral("/cover.png"));
-    if (!cover.save(path, "PNG")) {
-        qCWarning(lcAddBooks) << "cannot write the cover" << path;
+    QString reason;
+    const QImage cover = SafeImage::decodeWithin(encoded, storedCoverBound(), &reason);
+    if (cover.isNull()) {
+        qCWarning(lcAddBooks) << "cover of" << bookPath << "left out:" << reason;
         return QString();
     }
-    return path;
+    return writeCover(bookPath, cover);
 }
 
 void AddBooksWorker::cancel()
@@ -100,6 +154,10 @@ void AddBooksWorker::run()
 {
     logDebug(QStringLiteral("Add books start"));
     m_index = 0;
+    m_nextRead = 0;
+    // Reading is most of the work and the worker mostly waits: on a
+    // two-core machine two readers keep both cores busy.
+    m_readers.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), MaxReaders));
     setState(WorkerPreparing);
     emit started();
     m_added = 0;
@@ -114,7 +172,7 @@ void AddBooksWorker::run()
             break;
         case WorkerProcessing:
             if (m_index < m_files.size())
-                addNext();
+                addNextFiles();
             else
                 stop();
             break;
@@ -125,6 +183,12 @@ void AddBooksWorker::run()
         // Lets the progress signals reach the interface between steps.
         msleep(10);
     }
+
+    // Reads started ahead of a cancel end (those not begun yet return at
+    // once); their results are dropped.
+    m_readers.waitForDone();
+    m_ahead.clear();
+    m_seen.clear();
 
     setStopped(false);
     setState(WorkerIdle);
@@ -168,39 +232,88 @@ bool AddBooksWorker::scan()
     return !isStopped();
 }
 
-void AddBooksWorker::addNext()
+void AddBooksWorker::addNextFiles()
 {
-    const QString path = m_files.at(m_index);
-    ++m_index;
-    emit progressChanged(m_index, m_files.size());
-    emit progressMessage(
-        tr("%1 of %2 is being added. %3")
-            .arg(QString::number(m_index), QString::number(m_files.size()), QFileInfo(path).fileName()));
-    if (addFile(path))
-        ++m_added;
+    QList<BookDto> batch;
+    const int first = m_index;
+    while (m_index < m_files.size() && m_index - first < MaxBatch) {
+        const int index = m_index;
+        // The first file is waited for; the ones after it join this round
+        // only if they have been read already.
+        if (index > first && m_ahead.contains(index) && !m_ahead.value(index).isFinished())
+            break;
+        ++m_index;
+        // Set before the progress signals: a cancel they trigger must still
+        // let this file's read finish.
+        m_adding.storeRelease(index);
+        emit progressChanged(m_index, m_files.size());
+        emit progressMessage(tr("%1 of %2 is being added. %3")
+                                 .arg(QString::number(m_index), QString::number(m_files.size()),
+                                      QFileInfo(m_files.at(index)).fileName()));
+        readAhead();
+        BookDto book;
+        if (takeRead(index, &book))
+            batch << book;
+        // After a cancel the file being added is finished, no other.
+        if (isStopped())
+            break;
+    }
+    for (int id : BookProvider::instance()->addBooks(batch)) {
+        if (id > 0)
+            ++m_added;
+    }
 }
 
-bool AddBooksWorker::addFile(const QString& path)
+void AddBooksWorker::readAhead()
 {
-    const QFileInfo info(path);
-    const QString fullPath = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.isFile() || BookProvider::instance()->getBookByPath(fullPath).id > 0)
-        return false;
+    const int last = qMin(m_files.size() - 1, m_adding.loadAcquire() + ReadAhead);
+    for (; m_nextRead <= last; ++m_nextRead) {
+        const QFileInfo info(m_files.at(m_nextRead));
+        const QString fullPath = QDir::toNativeSeparators(info.absoluteFilePath());
+        // A file named twice is read once: two reads would write one cover
+        // file at the same time.
+        if (!info.isFile() || m_seen.contains(fullPath) ||
+            BookProvider::instance()->getBookByPath(fullPath).id > 0)
+            continue;
+        m_seen.insert(fullPath);
+        const int index = m_nextRead;
+        m_ahead.insert(index, QtConcurrent::run(
+                                  &m_readers, [this, index, fullPath] { return prepare(index, fullPath); }));
+    }
+}
 
-    BookDto book;
-    book.full_path = fullPath;
-    book.format = formatFromSuffix(info.suffix());
-    book.time_added = uint(QDateTime::currentSecsSinceEpoch());
-    if (!readMetadata(book))
-        return false;
+AddBooksWorker::Prepared AddBooksWorker::prepare(int index, const QString& fullPath)
+{
+    Prepared prepared;
+    // After a cancel only the file being inserted is still read.
+    if (isStopped() && index != m_adding.loadAcquire())
+        return prepared;
+    prepared.book.full_path = fullPath;
+    prepared.book.format = formatFromSuffix(QFileInfo(fullPath).suffix());
+    prepared.ok = readMetadata(prepared.book);
+    return prepared;
+}
 
-    for (auto it = book.metadata.begin(); it != book.metadata.end();) {
+bool AddBooksWorker::takeRead(int index, BookDto* book)
+{
+    // Not read: missing, already in the library or named before.
+    if (!m_ahead.contains(index))
+        return false;
+    Prepared prepared = m_ahead.take(index).result();
+    if (!prepared.ok)
+        return false;
+    // Another worker may have added it since the read began.
+    if (BookProvider::instance()->getBookByPath(prepared.book.full_path).id > 0)
+        return false;
+    *book = prepared.book;
+    book->time_added = uint(QDateTime::currentSecsSinceEpoch());
+    for (auto it = book->metadata.begin(); it != book->metadata.end();) {
         if (it.value().isEmpty())
-            it = book.metadata.erase(it);
+            it = book->metadata.erase(it);
         else
             ++it;
     }
-    return BookProvider::instance()->addBook(book) != -1;
+    return true;
 }
 
 bool AddBooksWorker::readMetadata(BookDto& book)
@@ -244,6 +357,8 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     // Metadata only: the bodies are never converted, and a damaged body does
     // not keep a book with a sound description out of the library.
     fb2::FbParser parser;
+    // Decoded at the stored size: much cheaper than decoding it whole.
+    parser.setCoverAsData(true);
     if (!parser.parse(path, true)) {
         qCWarning(lcAddBooks) << "cannot read the FB2 description of" << path << parser.errorString();
         return false;
@@ -252,7 +367,7 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     book.title = fb.title().trimmed();
     book.author = fb.authors();
     book.metadata = fb.metadata();
-    book.cover = saveCover(path, fb.cover());
+    book.cover = saveCoverData(path, fb.coverData);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "BookDrag.h"
 #include "BookListViewDelegate.h"
 #include "BookModel.h"
+#include "CoverLoader.h"
 
 #include <QDragEnterEvent>
 #include <QLabel>
@@ -44,6 +45,8 @@ BookListView::BookListView(QWidget* parent) : QListView(parent)
 
     m_delegate = new BookListViewDelegate(this);
     setItemDelegate(m_delegate);
+    // Updates arriving together are painted together.
+    connect(m_delegate->loader(), &CoverLoader::coverReady, viewport(), [this] { viewport()->update(); });
 
     m_empty = new QLabel(viewport());
     m_empty->setObjectName("labelEmptySearch");

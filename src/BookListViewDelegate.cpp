@@ -1,12 +1,11 @@
 #include "BookListViewDelegate.h"
 
 #include "BookModel.h"
+#include "CoverLoader.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmapCache>
@@ -15,25 +14,12 @@ namespace {
 const int kTextHeight = 40;
 const int kMark = 22;
 
-QPixmap scaledCover(const QString& path, const QSize& size)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize original = reader.size();
-    // Decoding at the target size is far cheaper than scaling a large
-    // image afterwards; formats that cannot do it are scaled below.
-    if (original.isValid())
-        reader.setScaledSize(original.scaled(size, Qt::KeepAspectRatio));
-    QImage image = reader.read();
-    if (image.isNull())
-        return QPixmap();
-    if (image.width() > size.width() || image.height() > size.height())
-        image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return QPixmap::fromImage(image);
-}
-
 QPixmap defaultCover(const QString& title, const QSize& size)
 {
+    const QString key = CoverLoader::cacheKey(QStringLiteral("default:") + title, size);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
     QPixmap board = QPixmap(QString::fromLatin1(BookListViewDelegate::DefaultCover))
                         .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (board.isNull())
@@ -55,11 +41,21 @@ QPixmap defaultCover(const QString& title, const QSize& size)
            metrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, text).height() > area.height())
         text = text.left(text.size() - 2) + QChar(0x2026);
     painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, text);
+    painter.end();
+    QPixmapCache::insert(key, board);
     return board;
+}
+
+/// What stands in for a cover while it is decoded: a quiet card of the
+/// shape most covers have, so the shelf does not jump when they arrive.
+QSize placeholderSize(const QSize& area)
+{
+    return QSize(area.width(), area.width() * 3 / 2).boundedTo(area);
 }
 } // namespace
 
-BookListViewDelegate::BookListViewDelegate(QObject* parent) : QStyledItemDelegate(parent)
+BookListViewDelegate::BookListViewDelegate(QObject* parent)
+    : QStyledItemDelegate(parent), m_loader(new CoverLoader(this))
 {
     m_rateRated.load(":/style/images/raterated.png");
     m_rateRatedHigh.load(":/style/images/rateratedhigh.png");
@@ -97,21 +93,16 @@ QRect BookListViewDelegate::trashRect(const QRect& item)
 
 QPixmap BookListViewDelegate::coverPixmap(const QString& coverPath, const QString& title, const QSize& size)
 {
-    const bool hasCover = !coverPath.isEmpty() && QFileInfo::exists(coverPath);
-    const QString key =
-        QStringLiteral("%1%2_%3x%4")
-            .arg(QLatin1String(CacheKeyPrefix), hasCover ? coverPath : QStringLiteral("default:") + title)
-            .arg(size.width())
-            .arg(size.height());
     QPixmap pixmap;
-    if (QPixmapCache::find(key, &pixmap))
-        return pixmap;
-    if (hasCover)
-        pixmap = scaledCover(coverPath, size);
-    if (pixmap.isNull())
-        pixmap = defaultCover(title, size);
-    QPixmapCache::insert(key, pixmap);
-    return pixmap;
+    const QString key = CoverLoader::cacheKey(coverPath, size);
+    if (!coverPath.isEmpty() && !QPixmapCache::find(key, &pixmap)) {
+        const QImage image = CoverLoader::decode(coverPath, size);
+        if (!image.isNull()) {
+            pixmap = QPixmap::fromImage(image);
+            QPixmapCache::insert(key, pixmap);
+        }
+    }
+    return pixmap.isNull() ? defaultCover(title, size) : pixmap;
 }
 
 void BookListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -135,18 +126,29 @@ void BookListViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
 
     const QString title = index.data(Qt::DisplayRole).toString();
     const QRect area = coverArea(item);
-    const QPixmap cover = coverPixmap(index.data(BookModel::CoverRole).toString(), title, area.size());
+    // Only the rows on screen are painted, so only their covers are loaded;
+    // the decode runs on the loader's threads and repaints when done.
+    CoverLoader::State state = CoverLoader::Missing;
+    QPixmap cover = m_loader->cover(index.data(BookModel::CoverRole).toString(), area.size(), &state);
+    if (state == CoverLoader::Missing)
+        cover = defaultCover(title, area.size());
+    const QSize coverSize = state == CoverLoader::Loading ? placeholderSize(area.size()) : cover.size();
     // Covers stand on one line, like books on a shelf.
-    const QRect coverRect(area.left() + (area.width() - cover.width()) / 2,
-                          area.bottom() + 1 - cover.height(), cover.width(), cover.height());
+    const QRect coverRect(area.left() + (area.width() - coverSize.width()) / 2,
+                          area.bottom() + 1 - coverSize.height(), coverSize.width(), coverSize.height());
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(0, 0, 0, 28));
     painter->drawRoundedRect(QRectF(coverRect).translated(1.5, 2), 3, 3);
-    QPainterPath clip;
-    clip.addRoundedRect(coverRect, 3, 3);
-    painter->setClipPath(clip);
-    painter->drawPixmap(coverRect, cover);
-    painter->setClipping(false);
+    if (state == CoverLoader::Loading) {
+        painter->setBrush(option.palette.color(QPalette::Midlight));
+        painter->drawRoundedRect(coverRect, 3, 3);
+    } else {
+        QPainterPath clip;
+        clip.addRoundedRect(coverRect, 3, 3);
+        painter->setClipPath(clip);
+        painter->drawPixmap(coverRect, cover);
+        painter->setClipping(false);
+    }
     if (index.data(BookModel::DeletedRole).toBool()) {
         painter->setBrush(QColor(255, 255, 255, 110));
         painter->drawRoundedRect(coverRect, 3, 3);

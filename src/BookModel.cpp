@@ -153,6 +153,8 @@ QVariant BookModel::data(const QModelIndex& index, int role) const
         return progressText(book->max_position);
     case CategoryRole:
         return BookProvider::instance()->categoryOfBook(book->id);
+    case TimeRole:
+        return selectedTime(*book);
     default:
         return QVariant();
     }

@@ -64,7 +64,8 @@ public:
         FullPathRole,     ///< path of the book file
         LastViewTextRole, ///< last view as date text, empty when never read
         ProgressTextRole, ///< "on start", "finished" or "37%"
-        CategoryRole      ///< id of the custom category, 0 when none; read from the database
+        CategoryRole,     ///< id of the custom category, 0 when none; read from the database
+        TimeRole          ///< what DateRole shows as stored: seconds since 1970 (uint), 0 for never
     };
 
     static constexpr const char* MimeType = "application/tarnwick-lanternleaf-book_id-mime";

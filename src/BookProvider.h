@@ -6,6 +6,7 @@
 #include "CategoryDto.h"
 
 #include <QList>
+#include <QMap>
 #include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
@@ -58,6 +59,11 @@ public:
     // Books
     /// Inserts the book and its metadata; returns the new id or -1.
     int addBook(const BookDto& book);
+    /// Inserts the books in one transaction (one commit for all), each row
+    /// with its metadata; the new ids in order, -1 for a book that failed
+    /// (it leaves no rows; the others stay). When the transaction cannot be
+    /// opened the books are added one by one.
+    QList<int> addBooks(const QList<BookDto>& books);
     bool updateBook(const BookDto& book);
     BookDto getBookById(int id);
     /// The book at this path that is not in the trash; a default record if none.
@@ -80,6 +86,9 @@ public:
     int allBookCount();
     /// Books of one format not in the trash; -1 on failure.
     int bookCountByFormat(int format);
+    /// Books not deleted, per format code, in one query; formats without
+    /// books are left out. Empty on failure.
+    QMap<int, int> bookCountsByFormat();
 
     // Book lists; empty on failure.
     QList<BookDto> selectAll();
@@ -140,6 +149,8 @@ private:
     BookProvider& operator=(const BookProvider&) = delete;
 
     QSqlDatabase connection();
+    /// The row and the metadata of one book, in the caller's transaction.
+    int insertBook(const QSqlDatabase& db, const BookDto& book);
     void report(const QString& title, const QString& text);
     qint64 now() const;
 

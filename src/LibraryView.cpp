@@ -434,11 +434,12 @@ void LibraryView::updateCounts()
 
 void LibraryView::onLibraryChanged()
 {
+    // One query for all formats: this runs on every change of the list.
     QMap<int, int> perFormat;
-    for (int format = 0; format < ListFormats::FormatCount; ++format) {
-        const int count = BookProvider::instance()->bookCountByFormat(format);
-        if (count > 0)
-            perFormat.insert(format, count);
+    const QMap<int, int> counts = BookProvider::instance()->bookCountsByFormat();
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.key() >= 0 && it.key() < ListFormats::FormatCount && it.value() > 0)
+            perFormat.insert(it.key(), it.value());
     }
     m_formats->updateCounts(perFormat);
     updateEmptyLabels();
@@ -716,16 +717,19 @@ void LibraryView::onAddFiles(const QFileInfoList& files, bool showCompleteMessag
         connect(worker, &AddBooksWorker::complete, this, &LibraryView::onAddFilesComplete);
         connect(worker, &AddBooksWorker::failed, this, &LibraryView::onAddFilesFailed);
     }
-    connect(worker, &QThread::finished, this, &LibraryView::onWorkerFinished);
+    // The lists are refreshed once, when the worker is done, never per book:
+    // by the result handlers when they are connected, else here.
+    connect(worker, &QThread::finished, this,
+            [this, showCompleteMessage] { onWorkerFinished(!showCompleteMessage); });
     m_workers.removeAll(nullptr);
     m_workers << worker;
     worker->start(QThread::InheritPriority);
 }
 
-void LibraryView::onWorkerFinished()
+void LibraryView::onWorkerFinished(bool refresh)
 {
-    // Without the result handlers nothing else shows the new books.
-    onLibraryModifed();
+    if (refresh)
+        onLibraryModifed();
     emit addComplete();
 }
 
@@ -773,8 +777,9 @@ void LibraryView::onImport()
     attachProgress(worker, new ProgressDialog(this), tr("Import"));
     connect(worker, &ImportWorker::complete, this, &LibraryView::onImportComplete);
     connect(worker, &ImportWorker::failed, this, &LibraryView::onImportFailed);
-    // Books imported before a failure or a cancel are shown as well.
-    connect(worker, &QThread::finished, this, &LibraryView::onWorkerFinished);
+    // Books imported before a failure or a cancel are shown by the result
+    // handlers, which both refresh the lists.
+    connect(worker, &QThread::finished, this, [this] { onWorkerFinished(false); });
     m_workers.removeAll(nullptr);
     m_workers << worker;
     worker->start(QThread::InheritPriority);

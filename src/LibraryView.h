@@ -139,7 +139,9 @@ private:
     /// Asks with a "CANCEL" button as default; true when confirmed.
     bool confirm(const QString& caption, const QString& text);
     void showMessage(const QString& caption, const QString& text);
-    void onWorkerFinished();
+    /// A worker has ended: refresh the lists unless its result handler
+    /// already did, and report addComplete().
+    void onWorkerFinished(bool refresh);
     static bool validIndex(const QModelIndex& index);
 
     BookModel* m_books;

@@ -16,7 +16,9 @@ bool acceptable(const QSize& size)
     return qint64(size.width()) * size.height() <= Limits::maxImagePixels;
 }
 
-QImage decode(QIODevice* device, QString* reason)
+namespace {
+
+QImage read(QIODevice* device, const QSize& bound, QString* reason)
 {
     QImageReader reader(device);
     // The header's claim is read before the pixels are: a tiny file may
@@ -27,6 +29,8 @@ QImage decode(QIODevice* device, QString* reason)
             *reason = QStringLiteral("image of %1x%2 pixels refused").arg(size.width()).arg(size.height());
         return QImage();
     }
+    if (bound.isValid() && size.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     QImage image = reader.read();
     if (image.isNull()) {
         if (reason)
@@ -39,7 +43,25 @@ QImage decode(QIODevice* device, QString* reason)
             *reason = QStringLiteral("image of %1x%2 pixels refused").arg(image.width()).arg(image.height());
         return QImage();
     }
+    // A format that did not tell its size up front is scaled here.
+    if (bound.isValid() && (image.width() > bound.width() || image.height() > bound.height()))
+        image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+} // namespace
+
+QImage decode(QIODevice* device, QString* reason)
+{
+    return read(device, QSize(), reason);
+}
+
+QImage decodeWithin(const QByteArray& data, const QSize& bound, QString* reason)
+{
+    QByteArray bytes = data; // shared, not copied
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read(&buffer, bound, reason);
 }
 
 QImage decode(const QByteArray& data, QString* reason)

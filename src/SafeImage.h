@@ -22,6 +22,11 @@ bool acceptable(const QSize& size);
 QImage decode(const QByteArray& data, QString* reason = nullptr);
 /// The same from a device positioned at the image's start.
 QImage decode(QIODevice* device, QString* reason = nullptr);
+/// Decodes `data` no larger than `bound` (aspect ratio kept, never
+/// enlarged, smooth). Formats that can decode at a reduced size (JPEG) do
+/// so, which is several times faster than decoding all pixels and scaling.
+/// The same checks and failures as decode().
+QImage decodeWithin(const QByteArray& data, const QSize& bound, QString* reason = nullptr);
 /// The size the image in `data` claims, without decoding it; invalid when
 /// unknown.
 QSize claimedSize(const QByteArray& data);

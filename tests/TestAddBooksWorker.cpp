@@ -5,9 +5,11 @@
 #include "util/Fb2Builder.h"
 #include "util/TestHome.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QSet>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -190,6 +192,147 @@ private slots:
         const QString other = m_books + "/Classics/Emma.fb2";
         QVERIFY(AddBooksWorker::saveCover(other, QImage()).isEmpty());
         QVERIFY(!QFile::exists(Paths::bookCacheFolder(other) + "/cover.png"));
+    }
+
+    // Covers are written small and fast; what is stored is exactly what the
+    // shelf reads back, and a small cover keeps every pixel.
+    void coverIsReadBackIdentically_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QSize>("stored");
+
+        // Photograph-like content: gradients and noise, where a lossy or
+        // careless writer would show.
+        auto photo = [](int width, int height, QImage::Format format) {
+            QImage image(width, height, format);
+            quint32 seed = 12345;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    seed = seed * 1103515245 + 12345;
+                    const int noise = int(seed >> 27);
+                    image.setPixel(x, y,
+                                   qRgba((x * 255 / width + noise) & 0xff, (y * 255 / height) & 0xff,
+                                         (x + y + noise) & 0xff,
+                                         format == QImage::Format_ARGB32 ? (x * 3) & 0xff : 255));
+                }
+            }
+            return image;
+        };
+        QTest::newRow("small, kept as it is") << photo(120, 180, QImage::Format_RGB32) << QSize(120, 180);
+        QTest::newRow("transparent") << photo(90, 120, QImage::Format_ARGB32) << QSize(90, 120);
+        QTest::newRow("large, made smaller") << photo(660, 990, QImage::Format_RGB32) << QSize(133, 200);
+        QTest::newRow("wide, made smaller") << photo(1000, 250, QImage::Format_RGB32) << QSize(400, 100);
+    }
+    void coverIsReadBackIdentically()
+    {
+        QFETCH(QImage, image);
+        QFETCH(QSize, stored);
+        const QString book = m_books + "/Dune.EPUB";
+        const QString cover = AddBooksWorker::saveCover(book, image);
+        QCOMPARE(cover, QDir::toNativeSeparators(Paths::bookCacheFolder(book) + "/cover.png"));
+        QCOMPARE(QFileInfo(cover).fileName(), QString("cover.png"));
+        const QImage back(cover);
+        QCOMPARE(back.size(), stored);
+        QImage expected = image.size() == stored
+                              ? image
+                              : image.scaled(stored, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(back.convertToFormat(expected.format()), expected);
+        // Nothing is left beside it.
+        QCOMPARE(QDir(Paths::bookCacheFolder(book)).entryList(QDir::Files), QStringList({"cover.png"}));
+    }
+
+    void coverFromEncodedBytes()
+    {
+        const QImage image = Fb2Builder::makeImage(600, 900);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(image.save(&buffer, "JPEG"));
+        const QString book = m_books + "/Classics/Emma.fb2";
+        const QString cover = AddBooksWorker::saveCoverData(book, jpeg);
+        QCOMPARE(QImage(cover).size(), QSize(133, 200));
+
+        // Bytes that are no image write nothing, and an existing cover of
+        // another book is left alone.
+        QVERIFY(AddBooksWorker::saveCoverData(m_books + "/Dune.EPUB", "not an image").isEmpty());
+        QVERIFY(!QFile::exists(Paths::bookCacheFolder(m_books + "/Dune.EPUB") + "/cover.png"));
+        QCOMPARE(QImage(cover).size(), QSize(133, 200));
+    }
+
+    // A large folder added twice: every book once, none the second time,
+    // each with its cover, in the order of the files.
+    void sameThousandFilesTwiceAddsNothingTheSecondTime()
+    {
+        const QString dir = m_home.path() + "/Thousand";
+        QDir().mkpath(dir);
+        const QImage cover = Fb2Builder::makeImage(60, 90);
+        for (int i = 0; i < 1000; ++i) {
+            Fb2Builder book;
+            book.title(QStringLiteral("Book %1").arg(i)).body(Fb2Builder::section("One", {"Text."}));
+            if (i % 3 != 0)
+                book.cover("c.png").image("c.png", cover);
+            book.write(dir, QStringLiteral("book_%1.fb2").arg(i, 4, 10, QLatin1Char('0')));
+        }
+        QStringList files;
+        for (int round = 0; round < 2; ++round) {
+            // The folder and one of its files named again.
+            AddBooksWorker worker({QFileInfo(dir), QFileInfo(dir + "/book_0007.fb2")});
+            QSignalSpy complete(&worker, &AddBooksWorker::complete);
+            QSignalSpy progress(&worker, &AddBooksWorker::progressChanged);
+            worker.start();
+            QVERIFY(worker.wait(300000));
+            QCOMPARE(complete.count(), 1);
+            QCOMPARE(complete.first().at(0).toInt(), round == 0 ? 1000 : 0);
+            QCOMPARE(progress.count(), 1001); // every file is reported
+            QCOMPARE(progress.last(), QList<QVariant>({1001, 1001}));
+            if (round == 0)
+                files = worker.files();
+        }
+        const QList<BookDto> books = BookProvider::instance()->selectAll();
+        QCOMPARE(books.size(), 1000);
+        QSet<QString> paths;
+        int covers = 0;
+        for (const BookDto& book : books) {
+            paths.insert(book.full_path);
+            if (!book.cover.isEmpty()) {
+                QVERIFY(QFileInfo(book.cover).isFile());
+                ++covers;
+            }
+        }
+        QCOMPARE(paths.size(), 1000);
+        QCOMPARE(covers, 666);
+        // Inserted in the order the files were found.
+        int previous = 0;
+        for (const QString& file : qAsConst(files)) {
+            const int id = BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(file)).id;
+            if (file.endsWith("book_0007.fb2") && id < previous)
+                continue; // named a second time
+            QVERIFY(id > previous);
+            previous = id;
+        }
+    }
+
+    void cancelInTheMiddleKeepsTheBooksAddedSoFar()
+    {
+        const QString dir = m_home.path() + "/Many";
+        QDir().mkpath(dir);
+        for (int i = 0; i < 40; ++i)
+            Fb2Builder()
+                .title(QString::number(i))
+                .write(dir, QStringLiteral("b%1.fb2").arg(i, 2, 10, QLatin1Char('0')));
+        AddBooksWorker worker({QFileInfo(dir)});
+        connect(
+            &worker, &AddBooksWorker::progressChanged, &worker,
+            [&worker](int value) {
+                if (value == 5)
+                    worker.cancel();
+            },
+            Qt::DirectConnection);
+        QSignalSpy failed(&worker, &AddBooksWorker::failed);
+        worker.start();
+        QVERIFY(worker.wait(60000));
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(BookProvider::instance()->allBookCount(), 5);
     }
 
     void fb2BookComesWithTitleAuthorCoverAndMetadata()

@@ -79,7 +79,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, cover);
         auto* db = BookProvider::instance();
-        BookDto book = makeBook("t");
+        const QString title = QString::fromUtf8("Война и мир, 本 📚");
+        BookDto book = makeBook(title, QString::fromUtf8("Лев Толстой"));
         book.full_path = path;
         book.cover = cover;
         const int id = db->addBook(book);
@@ -91,6 +92,26 @@ private slots:
         QCOMPARE(found.cover, cover);
         QCOMPARE(db->getBookById(id).full_path, path);
         QVERIFY(db->getBookByPath(path + "x").id <= 0);
+
+        // The lists read their rows apart from the lookups: every field the
+        // same, text outside ASCII included, and found by such text too.
+        QVERIFY(db->setFavorite(id, 1));
+        const BookDto byId = db->getBookById(id);
+        for (const QList<BookDto>& list :
+             {db->selectAll(), db->selectFavorits(), db->searchBooks(QString::fromUtf8("мир, 本"))}) {
+            QCOMPARE(list.size(), 1);
+            const BookDto& listed = list.first();
+            QCOMPARE(listed.id, id);
+            QCOMPARE(listed.full_path, path);
+            QCOMPARE(listed.cover, cover);
+            QCOMPARE(listed.title, title);
+            QCOMPARE(listed.author, QString::fromUtf8("Лев Толстой"));
+            QCOMPARE(listed.format, byId.format);
+            QCOMPARE(listed.time_added, byId.time_added);
+            QCOMPARE(listed.max_position, byId.max_position);
+            QCOMPARE(listed.is_favorite, 1);
+            QCOMPARE(listed.is_deleted, 0);
+        }
 
         // What stored files rely on: Base64 of the UTF-8 bytes, "" for "".
         QSqlQuery q(QSqlDatabase::database());
@@ -216,6 +237,7 @@ private slots:
         QCOMPARE(db->selectFavorits().size(), 2);
         QCOMPARE(db->selectByFormat(1).size(), 4);
         QCOMPARE(db->bookCountByFormat(1), 4);
+        QCOMPARE(db->bookCountsByFormat(), (QMap<int, int>{{0, 4}, {1, 4}, {2, 4}}));
 
         for (int i = 0; i < 6; ++i)
             QVERIFY(db->setDeleted(ids.at(i), 1));
@@ -226,6 +248,34 @@ private slots:
         QCOMPARE(c.deleted, 6);
         QCOMPARE(db->bookCount(), 6);
         QCOMPARE(db->allBookCount(), 12);
+        // Books in the trash are not counted per format either.
+        QCOMPARE(db->bookCountsByFormat(), (QMap<int, int>{{0, 2}, {1, 2}, {2, 2}}));
+    }
+
+    void batchOfBooksInOneTransaction()
+    {
+        auto* db = BookProvider::instance();
+        QVERIFY(db->addBooks({}).isEmpty());
+        QList<BookDto> batch;
+        for (const char* title : {"One", "Two", "Three"}) {
+            BookDto b = makeBook(QString::fromLatin1(title), "Someone", 5000);
+            b.metadata[MetaTitle] = b.title;
+            b.metadata[MetaLanguage] = "en";
+            batch << b;
+        }
+        const QList<int> ids = db->addBooks(batch);
+        QCOMPARE(ids.size(), 3);
+        QVERIFY(ids.at(0) > 0 && ids.at(1) == ids.at(0) + 1 && ids.at(2) == ids.at(1) + 1);
+        for (int i = 0; i < 3; ++i) {
+            const BookDto book = db->getBookById(ids.at(i));
+            QCOMPARE(book.title, batch.at(i).title);
+            QCOMPARE(book.full_path, batch.at(i).full_path);
+            QCOMPARE(db->getMetaData(ids.at(i), MetaLanguage), QString("en"));
+        }
+        QCOMPARE(rawCount("select COUNT(*) from book_metadata"), 6);
+        // The transaction is closed: a single add works as before.
+        QVERIFY(db->addBook(makeBook("Four", "", 6000)) > 0);
+        QCOMPARE(db->bookCount(), 4);
     }
 
     void recentlyReadWindowAndLimit()

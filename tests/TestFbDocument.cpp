@@ -137,10 +137,16 @@ private slots:
             << Fb2Builder().body(body).rawBinary("pic", "@@@not base64 at all!!").build() << true << true;
         QTest::newRow("huge image") << Fb2Builder().body(body).rawBinary("pic", hugeBmpBase64()).build()
                                     << true << true;
+        // Metadata never looks into the bodies: nesting there is a broken
+        // body, in the description a refused book.
         QTest::newRow("deep nesting")
             << Fb2Builder()
                    .body(QString("<section>").repeated(3000) + QString("</section>").repeated(3000))
                    .build()
+            << false << true;
+        QTest::newRow("deep nesting in the description")
+            << Fb2Builder().body(body).build().replace(
+                   "<lang>", QByteArray("<p>").repeated(3000) + QByteArray("</p>").repeated(3000) + "<lang>")
             << false << false;
     }
     void damaged()
@@ -180,6 +186,84 @@ private slots:
             return;
         }
         QSKIP("samples folder not found");
+    }
+
+    // The metadata path reads only the head and finds the cover binary by
+    // its bytes; whatever the layout, it must agree with the full parse.
+    void metadataPathMatchesFullParse_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("hasCover");
+
+        const QImage cover = Fb2Builder::makeImage(120, 180);
+        const QString body = twoChapters();
+        auto book = [&](const QString& id) {
+            return Fb2Builder().author("Ann", "Writer").cover(id).body(body);
+        };
+        QTest::newRow("cover at the end") << book("cover.png").image("cover.png", cover).build() << true;
+
+        QByteArray early = book("cover.png").image("cover.png", cover).build();
+        const int binary = early.indexOf("<binary");
+        const int binaryEnd = early.indexOf("</binary>") + 9;
+        const QByteArray element = early.mid(binary, binaryEnd - binary);
+        early.remove(binary, binaryEnd - binary);
+        early.insert(early.indexOf("<body"), element);
+        QTest::newRow("cover before the bodies") << early << true;
+
+        QTest::newRow("similar ids before it") << book("cover.png")
+                                                      .image("cover.png.bak", Fb2Builder::makeImage(10, 10))
+                                                      .image("xcover.png", Fb2Builder::makeImage(12, 12))
+                                                      .image("cover.png", cover)
+                                                      .build()
+                                               << true;
+        QByteArray quoted = book("cover.png").image("cover.png", cover).build();
+        quoted.replace("id=\"cover.png\"", "id = 'cover.png'");
+        QTest::newRow("single quotes and spaces") << quoted << true;
+
+        const QString cyrillic = QString::fromUtf8("обложка.png");
+        QTest::newRow("windows-1251 with a Cyrillic id") << Fb2Builder()
+                                                                .encoding("windows-1251")
+                                                                .title(kRussianTitle)
+                                                                .cover(cyrillic)
+                                                                .body(body)
+                                                                .image(cyrillic, cover)
+                                                                .build()
+                                                         << true;
+        QTest::newRow("UTF-16") << book("cover.png").encoding("UTF-16").image("cover.png", cover).build()
+                                << true;
+        QTest::newRow("byte-order mark") << book("cover.png").bom().image("cover.png", cover).build() << true;
+        QTest::newRow("id written with an entity")
+            << book("a&amp;b").image("x", Fb2Builder::makeImage(10, 10)).image("a&amp;b", cover).build()
+            << true;
+
+        QByteArray empty = book("cover.png").build();
+        empty.insert(empty.lastIndexOf("</FictionBook>"),
+                     "<binary id=\"cover.png\" content-type=\"image/png\"/>");
+        QTest::newRow("empty binary element") << empty << false;
+        QTest::newRow("no binary for the cover") << book("cover.png").build() << false;
+        QTest::newRow("no cover page") << Fb2Builder().body(body).image("cover.png", cover).build() << false;
+    }
+
+    void metadataPathMatchesFullParse()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, hasCover);
+        fb2::FbParser full;
+        QVERIFY2(full.parseData(data, false), qPrintable(full.errorString()));
+        fb2::FbParser meta;
+        QVERIFY2(meta.parseData(data, true), qPrintable(meta.errorString()));
+        QCOMPARE(meta.book().title(), full.book().title());
+        QCOMPARE(meta.book().authors(), full.book().authors());
+        QCOMPARE(meta.book().metadata(), full.book().metadata());
+        QCOMPARE(meta.book().cover().isNull(), !hasCover);
+        QCOMPARE(meta.book().cover(), full.book().cover());
+
+        // The bytes kept for the add path decode to the same image.
+        fb2::FbParser bytes;
+        bytes.setCoverAsData(true);
+        QVERIFY(bytes.parseData(data, true));
+        QVERIFY(bytes.book().images.isEmpty());
+        QCOMPARE(QImage::fromData(bytes.book().coverData), full.book().cover());
     }
 
     void metadataAndCover()

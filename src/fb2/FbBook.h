@@ -95,6 +95,9 @@ struct Body
 struct Book
 {
     QMap<QString, QImage> images; ///< by "binary" id
+    /// The cover's encoded image bytes, only when the parser was asked to
+    /// keep them instead of decoding (FbParser::setCoverAsData).
+    QByteArray coverData;
     Description description;
     QList<Body> bodies;
 

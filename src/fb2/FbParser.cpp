@@ -161,6 +161,15 @@ bool FbParser::parse(const QString& path, bool metadataOnly)
         return fail(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     if (file.size() > maxFileSize)
         return fail(QStringLiteral("file too big: %1 bytes").arg(file.size()));
+    if (metadataOnly && file.size() > 0) {
+        // Mapped, not read: the metadata path touches only the head of the
+        // file and the cover's bytes.
+        if (const uchar* map = file.map(0, file.size())) {
+            const QByteArray data =
+                QByteArray::fromRawData(reinterpret_cast<const char*>(map), int(file.size()));
+            return parseData(data, true);
+        }
+    }
     return parseData(file.readAll(), metadataOnly);
 }
 
@@ -170,6 +179,13 @@ bool FbParser::parseData(const QByteArray& data, bool metadataOnly)
     m_error.clear();
     if (data.size() > maxFileSize)
         return fail(QStringLiteral("data too big"));
+    if (metadataOnly) {
+        const HeadResult head = parseHead(data);
+        if (head != HeadUnsure)
+            return head == HeadParsed;
+    }
+    m_book = Book();
+    m_error.clear();
     const QString text = decode(data);
     if (!refuseEntities(text))
         return false;
@@ -252,9 +268,7 @@ bool FbParser::parseMetadata(const QString& text)
         } else if (name == QLatin1String("binary") && haveDescription &&
                    r.attributes().value(QLatin1String("id")) == m_book.description.titleInfo.coverpage) {
             const QString id = r.attributes().value(QLatin1String("id")).toString();
-            const QImage cover = decodeImage(r.readElementText().toLatin1());
-            if (!cover.isNull())
-                m_book.images.insert(id, cover);
+            takeCover(id, r.readElementText().toLatin1());
             break;
         } else {
             r.skipCurrentElement(); // bodies are not even looked at
@@ -267,15 +281,102 @@ bool FbParser::parseMetadata(const QString& text)
         // The cover usually sits at the end, after the broken part: find its
         // element by text.
         const QString cover = m_book.description.titleInfo.coverpage;
-        if (!cover.isEmpty() && !m_book.images.contains(cover)) {
+        if (!cover.isEmpty() && !m_book.images.contains(cover) && m_book.coverData.isEmpty()) {
             const QRegularExpression re(QStringLiteral("<binary[^>]*\\sid=[\"']%1[\"'][^>]*>([^<]*)</binary>")
                                             .arg(QRegularExpression::escape(cover)));
-            const QImage image = decodeImage(re.match(text).captured(1).toLatin1());
-            if (!image.isNull())
-                m_book.images.insert(cover, image);
+            takeCover(cover, re.match(text).captured(1).toLatin1());
         }
     }
     return true;
+}
+
+void FbParser::takeCover(const QString& id, const QByteArray& base64)
+{
+    if (m_coverAsData) {
+        m_book.coverData = QByteArray::fromBase64(base64);
+        return;
+    }
+    const QImage cover = decodeImage(base64);
+    if (!cover.isNull())
+        m_book.images.insert(id, cover);
+}
+
+FbParser::HeadResult FbParser::parseHead(const QByteArray& data)
+{
+    // Byte searches below need an encoding in which markup is ASCII: UTF-16
+    // and UTF-32 books take the streaming path.
+    if (data.size() < 4 || data.at(0) == 0 || data.at(1) == 0 || data.startsWith("\xFF\xFE") ||
+        data.startsWith("\xFE\xFF"))
+        return HeadUnsure;
+    static const QByteArray descriptionEnd("</description");
+    const int closing = data.indexOf(descriptionEnd);
+    const int headEnd = closing < 0 ? -1 : data.indexOf('>', closing);
+    if (headEnd < 0)
+        return HeadUnsure;
+
+    // The head alone: prolog, root start tag and description. Entity
+    // declarations can only sit in the prolog, so checking the head refuses
+    // them as the whole-file check does.
+    const QString head = decode(QByteArray::fromRawData(data.constData(), headEnd + 1));
+    if (!refuseEntities(head))
+        return HeadRefused;
+    QXmlStreamReader r(head);
+    r.setNamespaceProcessing(false);
+    if (!r.readNextStartElement() || r.qualifiedName() != QLatin1String("FictionBook"))
+        return HeadUnsure;
+    bool haveDescription = false;
+    while (!haveDescription && r.readNextStartElement()) {
+        if (r.qualifiedName() != QLatin1String("description")) {
+            r.skipCurrentElement();
+            continue;
+        }
+        QDomDocument doc;
+        const QDomElement description = readElement(r, doc);
+        // The head ends right after the description, so only an error inside
+        // it counts.
+        if (r.hasError() && r.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+            return HeadUnsure;
+        if (!r.isEndElement())
+            return HeadUnsure;
+        parseDescription(description);
+        haveDescription = true;
+    }
+    if (!haveDescription)
+        return HeadUnsure;
+
+    const QString cover = m_book.description.titleInfo.coverpage;
+    if (cover.isEmpty())
+        return HeadParsed;
+    // The cover's binary element, found by its bytes: in XML a '<' in text is
+    // always escaped, so "<binary" is a tag. Its id is compared decoded.
+    QTextCodec* codec = QTextCodec::codecForName(encodingOf(data).toLatin1());
+    if (!codec)
+        codec = QTextCodec::codecForName("UTF-8");
+    static const QRegularExpression idAttribute(QStringLiteral("\\sid\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"));
+    static const QByteArray binaryStart("<binary");
+    for (int at = data.indexOf(binaryStart, headEnd); at >= 0; at = data.indexOf(binaryStart, at + 1)) {
+        const char next = at + binaryStart.size() < data.size() ? data.at(at + binaryStart.size()) : '\0';
+        if (next != '>' && next != '/' && !QChar::isSpace(uchar(next)))
+            continue;
+        const int tagEnd = data.indexOf('>', at);
+        if (tagEnd < 0)
+            return HeadUnsure;
+        const QString tag = codec->toUnicode(data.constData() + at, tagEnd - at);
+        const QRegularExpressionMatch id = idAttribute.match(tag);
+        const QString value = id.captured(1).isNull() ? id.captured(2) : id.captured(1);
+        if (!id.hasMatch() || value != cover)
+            continue;
+        if (data.at(tagEnd - 1) == '/')
+            return HeadParsed; // an empty element: no cover
+        const int contentEnd = data.indexOf("</binary", tagEnd);
+        if (contentEnd < 0)
+            return HeadUnsure;
+        takeCover(cover, data.mid(tagEnd + 1, contentEnd - tagEnd - 1));
+        return HeadParsed;
+    }
+    // Not found by its bytes (an id written with entities, a damaged file):
+    // the streaming path looks again.
+    return HeadUnsure;
 }
 
 void FbParser::parseDescription(const QDomElement& e)

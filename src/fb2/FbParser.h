@@ -14,9 +14,12 @@ namespace fb2 {
 ///
 /// Full mode reads the whole file into a DOM, decodes every "binary" image and
 /// parses the description and all bodies. Metadata-only mode (for adding books
-/// to the library) streams the file, reads the description and decodes only the
-/// cover image: the bodies are skipped, so a book whose body is broken still
-/// yields its title, authors and cover.
+/// to the library) reads the description and decodes only the cover image:
+/// the bodies are skipped, so a book whose body is broken still yields its
+/// title, authors and cover. In an ASCII-compatible encoding it parses only
+/// the text up to the end of the description and finds the cover's "binary"
+/// element by its bytes, so a large book is not tokenised to reach a cover
+/// stored at its end; anything unusual falls back to streaming the whole file.
 ///
 /// Safety: the file is decoded from the encoding its first line declares
 /// (a byte-order mark wins). A document type that declares entities is refused
@@ -39,6 +42,11 @@ public:
     bool parse(const QString& path, bool metadataOnly = false);
     /// Same, from bytes already in memory.
     bool parseData(const QByteArray& data, bool metadataOnly = false);
+
+    /// In metadata-only mode, keep the cover's encoded image bytes in
+    /// Book::coverData instead of decoding them into Book::images, for a
+    /// caller that decodes them at the size it needs. Off by default.
+    void setCoverAsData(bool asData) { m_coverAsData = asData; }
 
     const Book& book() const { return m_book; }
     Book& book() { return m_book; }
@@ -67,12 +75,23 @@ private:
     bool refuseEntities(const QString& text);
     bool parseFull(const QString& text);
     bool parseMetadata(const QString& text);
+    enum HeadResult
+    {
+        HeadParsed,  ///< metadata and cover read
+        HeadRefused, ///< entities or too deep nesting: the book is refused
+        HeadUnsure   ///< anything unusual: the streaming path decides
+    };
+    /// The fast metadata path over the raw bytes.
+    HeadResult parseHead(const QByteArray& data);
+    /// Keeps the base64 content of the cover's binary element.
+    void takeCover(const QString& id, const QByteArray& base64);
     void parseDescription(const QDomElement& e);
     void parseBody(const QDomElement& e);
     Section parseSection(const QDomElement& e);
 
     Book m_book;
     QString m_error;
+    bool m_coverAsData = false;
 };
 
 } // namespace fb2

@@ -282,6 +282,31 @@ private slots:
         }
     }
 
+    // However many books, the lists are read again once, at the end.
+    void addingRefreshesTheListsOnce_data()
+    {
+        QTest::addColumn<bool>("withMessage");
+        QTest::newRow("add dialog") << true;
+        QTest::newRow("command line") << false;
+    }
+    void addingRefreshesTheListsOnce()
+    {
+        QFETCH(bool, withMessage);
+        QTemporaryDir dir;
+        for (int i = 0; i < 40; ++i)
+            Fb2Builder().title(QString::number(i)).write(dir.path(), QStringLiteral("%1.fb2").arg(i));
+        LibraryView view(m_books.get(), m_folders.get());
+        view.findChild<Button*>("buttonAll")->click();
+        QSignalSpy resets(m_books.get(), &QAbstractItemModel::modelReset);
+        QSignalSpy complete(&view, &LibraryView::addComplete);
+        MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
+        view.onAddFiles({QFileInfo(dir.path())}, withMessage);
+        QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, 20000);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(view.searchModel()->rowCount(), 40);
+        QCOMPARE(view.findChild<Button*>("buttonAll")->text(), QString("All (40)"));
+    }
+
     void lastCategoryIsRestored_data()
     {
         QTest::addColumn<QString>("choice"); // a button name, or "category"

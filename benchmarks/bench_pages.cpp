@@ -1,12 +1,14 @@
-// Opens page-image books (PDF, CBZ, CBR) headless through the classes the
-// page viewers use and prints how long each step takes. For PDF files it runs
-// Poppler's own pdftoppm on the same pages at the same resolution in the
-// same run and prints our time over its time.
+// Opens page-image books (PDF, DjVu, CBZ, CBR) headless through the classes
+// the page viewers use and prints how long each step takes. For PDF files it
+// runs Poppler's own pdftoppm, for DjVu files DjVuLibre's own ddjvu, on the
+// same pages at the same resolution in the same run and prints our time over
+// its time.
 //
 //   bench_pages [--pages N] [--word WORD] [--size WxH] BOOK...
 
 #include "ArchiveReader.h"
 #include "comics/ComicDocument.h"
+#include "djvu/DjvuDocument.h"
 #include "pdf/PdfDocument.h"
 
 #include <QDir>
@@ -90,25 +92,50 @@ double pdftoppmPerPage(const QString& path, int count, double dpi, const QString
     return ms(t) / count;
 }
 
-void printRatio(const char* label, double ours, double theirs)
+// ddjvu on pages 1..count at `dpi`, in one process, one image file per
+// page: milliseconds per page, or -1 when it cannot run.
+double ddjvuPerPage(const QString& path, int count, double dpi)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("ddjvu"));
+    if (tool.isEmpty())
+        return -1;
+    QTemporaryDir out;
+    const QStringList args{QStringLiteral("-format=ppm"),
+                           QStringLiteral("-eachpage"),
+                           QStringLiteral("-page=1-%1").arg(count),
+                           QStringLiteral("-scale=%1").arg(qRound(dpi)),
+                           path,
+                           out.filePath(QStringLiteral("page%04d.ppm"))};
+    QProcess process;
+    QElapsedTimer t;
+    t.start();
+    process.start(tool, args);
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return -1;
+    return ms(t) / count;
+}
+
+// The program our renders are compared with: its name and its time per page
+// for pages 1..count at a resolution.
+struct Reference
+{
+    const char* name;
+    std::function<double(int count, double dpi)> perPage;
+};
+
+void printRatio(const char* label, double ours, double theirs, const char* tool)
 {
     if (theirs > 0)
         std::printf("  %-18s %8.2f\n", label, ours / theirs);
     else
-        std::printf("  %-18s %8s\n", label, "n/a (pdftoppm missing)");
+        std::printf("  %-18s %8s (%s missing)\n", label, "n/a", tool);
 }
 
-void benchPdf(const QString& path, int sample, const QSize& view, const QString& word,
-              const QString& password)
+void benchRendered(RenderedDocument& document, const QString& path, const Reference& reference, int sample,
+                   const QSize& view, const QString& word)
 {
     QElapsedTimer t;
     t.start();
-    pdf::PdfDocument document;
-    if (!password.isEmpty())
-        document.setPasswordPrompt([password](bool wrongBefore, QString* answer) {
-            *answer = password;
-            return !wrongBefore;
-        });
     document.load(path);
     const double openMs = ms(t);
     if (!document.isLoaded()) {
@@ -120,12 +147,12 @@ void benchPdf(const QString& path, int sample, const QSize& view, const QString&
     std::printf("  open               %8.1f ms\n", openMs);
     std::printf("  pages              %8d\n", pages);
 
-    pdf::PdfDocument::View fit;
+    RenderedDocument::View fit;
     fit.viewport = view;
-    fit.zoomMode = pdf::PdfDocument::FitPage;
+    fit.zoomMode = RenderedDocument::FitPage;
     const double fitScale = document.pageGeometry(fit, 1).scale;
-    pdf::PdfDocument::View zoom;
-    zoom.zoomMode = pdf::PdfDocument::CustomScale;
+    RenderedDocument::View zoom;
+    zoom.zoomMode = RenderedDocument::CustomScale;
     zoom.scale = 2.0;
 
     int failures = 0;
@@ -133,16 +160,16 @@ void benchPdf(const QString& path, int sample, const QSize& view, const QString&
         count, [&](int page) { return !document.render(fit, page).isNull(); }, &failures);
     const Times zoomTimes = timePages(
         count, [&](int page) { return !document.render(zoom, page).isNull(); }, &failures);
-    const double theirFit = pdftoppmPerPage(path, count, 72.0 * fitScale, password);
-    const double theirZoom = pdftoppmPerPage(path, count, 144.0, password);
+    const double theirFit = reference.perPage(count, 72.0 * fitScale);
+    const double theirZoom = reference.perPage(count, 144.0);
 
     std::printf("  page fit           %8.2f ms median, %.2f ms worst (%d pages at %dx%d, scale %.2f)\n",
                 fitTimes.median, fitTimes.worst, count, view.width(), view.height(), fitScale);
-    std::printf("  pdftoppm fit       %8.2f ms per page (%.0f dpi)\n", theirFit, 72.0 * fitScale);
-    printRatio("ratio fit", fitTimes.total / count, theirFit);
+    std::printf("  %-9s fit      %8.2f ms per page (%.0f dpi)\n", reference.name, theirFit, 72.0 * fitScale);
+    printRatio("ratio fit", fitTimes.total / count, theirFit, reference.name);
     std::printf("  page 2x            %8.2f ms median, %.2f ms worst\n", zoomTimes.median, zoomTimes.worst);
-    std::printf("  pdftoppm 2x        %8.2f ms per page (144 dpi)\n", theirZoom);
-    printRatio("ratio 2x", zoomTimes.total / count, theirZoom);
+    std::printf("  %-9s 2x       %8.2f ms per page (144 dpi)\n", reference.name, theirZoom);
+    printRatio("ratio 2x", zoomTimes.total / count, theirZoom, reference.name);
     if (failures)
         std::printf("  FAILED renders     %8d\n", failures);
 
@@ -260,9 +287,23 @@ int main(int argc, char** argv)
     for (const QString& book : books) {
         std::printf("== %s\n", qPrintable(QFileInfo(book).fileName()));
         const QString suffix = QFileInfo(book).suffix().toLower();
-        if (suffix == QLatin1String("pdf"))
-            benchPdf(book, sample, view, word, password);
-        else
+        if (suffix == QLatin1String("pdf")) {
+            pdf::PdfDocument document;
+            if (!password.isEmpty())
+                document.setPasswordPrompt([password](bool wrongBefore, QString* answer) {
+                    *answer = password;
+                    return !wrongBefore;
+                });
+            const Reference pdftoppm{"pdftoppm", [&](int count, double dpi) {
+                                         return pdftoppmPerPage(book, count, dpi, password);
+                                     }};
+            benchRendered(document, book, pdftoppm, sample, view, word);
+        } else if (suffix == QLatin1String("djvu") || suffix == QLatin1String("djv")) {
+            djvu::DjvuDocument document;
+            const Reference ddjvu{"ddjvu",
+                                  [&](int count, double dpi) { return ddjvuPerPage(book, count, dpi); }};
+            benchRendered(document, book, ddjvu, sample, view, word);
+        } else
             benchComic(book, sample, view);
         std::printf("  peak RSS           %8ld MB\n", peakRssMb());
         std::fflush(stdout);

@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   bc xdotool
   poppler-utils qt5-image-formats-plugins
+  libdjvulibre-dev djvulibre-bin
 )
 
 missing=()

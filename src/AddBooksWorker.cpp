@@ -2,6 +2,7 @@
 
 #include "BookFormat.h"
 #include "comics/ComicDocument.h"
+#include "djvu/DjvuDocument.h"
 #include "epub/EpubParser.h"
 #include "fb2/FbParser.h"
 #include "mobi/MobiReader.h"
@@ -338,6 +339,10 @@ bool AddBooksWorker::readMetadata(BookDto& book)
         book.title = baseName;
         readPdf(book.full_path, book);
         return true;
+    case 4:
+        book.title = baseName;
+        readDjvu(book.full_path, book);
+        return true;
     case 6:
     case 7:
         readComic(book.full_path, book);
@@ -379,6 +384,19 @@ bool AddBooksWorker::readPdf(const QString& path, BookDto& book)
     book.author = document.author();
     book.metadata[2] = document.information(5);
     book.metadata[5] = document.information(6);
+    book.cover = saveCover(path, document.cover(CoverHeight));
+    return true;
+}
+
+bool AddBooksWorker::readDjvu(const QString& path, BookDto& book)
+{
+    djvu::DjvuDocument document;
+    document.load(path);
+    if (!document.isLoaded())
+        return false;
+    if (const QString title = document.title(); !title.isEmpty())
+        book.title = title;
+    book.author = document.author();
     book.cover = saveCover(path, document.cover(CoverHeight));
     return true;
 }

@@ -119,6 +119,9 @@ private:
     /// Title, author, creator, producer and cover of a PDF that opens
     /// without a password; false when it does not open.
     bool readPdf(const QString& path, BookDto& book);
+    /// Title, author (from the metadata) and cover of a DjVu book; false
+    /// when it does not open.
+    bool readDjvu(const QString& path, BookDto& book);
     /// Title (from the file name) and first page as cover of a comic.
     void readComic(const QString& path, BookDto& book);
     bool readEpub(const QString& path, BookDto& book);

@@ -69,7 +69,7 @@ QList<int> codes()
 QStringList acceptedSuffixes()
 {
     return {QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"), QStringLiteral("fb2"),
-            QStringLiteral("cbr"),  QStringLiteral("cbz"),  QStringLiteral("pdf")};
+            QStringLiteral("cbr"),  QStringLiteral("cbz"),  QStringLiteral("pdf"), QStringLiteral("djvu")};
 }
 
 QStringList aliasSuffixes()
@@ -95,6 +95,7 @@ Viewer viewerFor(int code)
     case Prc:
         return Viewer::Text;
     case Pdf:
+    case Djvu:
         return Viewer::Pdf;
     case Cbz:
     case Cbr:

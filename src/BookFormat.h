@@ -17,7 +17,7 @@ enum Code : int
     Mobi = 1,
     Fb2 = 2,
     Pdf = 3,
-    Djvu = 4, ///< registered so a stored code has a name; never read
+    Djvu = 4,
     Prc = 5,
     Cbz = 6,
     Cbr = 7,
@@ -44,15 +44,15 @@ QString formatName(int code);
 /// The registered codes in ascending order (0 to 7).
 QList<int> codes();
 /// Suffixes accepted when files are offered to the program, in this order:
-/// "epub", "mobi", "prc", "fb2", "cbr", "cbz", "pdf" (no "djvu").
+/// "epub", "mobi", "prc", "fb2", "cbr", "cbz", "pdf", "djvu".
 QStringList acceptedSuffixes();
 /// Suffixes read by a registered format without a code of their own:
 /// "azw3" (a Kindle KF8 book, stored with the code of MOBI).
 QStringList aliasSuffixes();
 /// Whether `suffix` (any case) is among acceptedSuffixes() or aliasSuffixes().
 bool isAccepted(const QString& suffix);
-/// Viewer for a code: Text for 0, 1, 2, 5; Pdf for 3; Image for 6, 7; None
-/// for anything else (djvu included).
+/// Viewer for a code: Text for 0, 1, 2, 5; Pdf (the viewer of rendered
+/// pages) for 3 and 4; Image for 6, 7; None for anything else.
 Viewer viewerFor(int code);
 
 } // namespace BookFormat

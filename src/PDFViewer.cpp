@@ -1,8 +1,10 @@
 #include "PDFViewer.h"
 
+#include "BookFormat.h"
 #include "MessagePassword.h"
 #include "MessageView.h"
 #include "Settings.h"
+#include "djvu/DjvuDocument.h"
 #include "pdf/PdfDocument.h"
 
 #include <QGraphicsPixmapItem>
@@ -28,12 +30,17 @@ PDFViewer::PDFViewer(const BookDto& book, QWidget* parent) : PageView(book, pare
     m_item->setTransformationMode(Qt::SmoothTransformation);
     m_scene->addItem(m_item);
 
-    m_document = new pdf::PdfDocument(this);
-    m_document->setPasswordPrompt(
-        [this](bool wrongBefore, QString* password) { return askPassword(wrongBefore, password); });
+    if (book.format == BookFormat::Djvu) {
+        m_document = new djvu::DjvuDocument(this);
+    } else {
+        auto* pdfDocument = new pdf::PdfDocument(this);
+        pdfDocument->setPasswordPrompt(
+            [this](bool wrongBefore, QString* password) { return askPassword(wrongBefore, password); });
+        m_document = pdfDocument;
+    }
     watchDocument(m_document);
-    connect(m_document, &pdf::PdfDocument::scaleChanged, this, &PDFViewer::onScaleChanged);
-    connect(m_document, &pdf::PdfDocument::columnCountChanged, this, &PDFViewer::onColumnCountChanged);
+    connect(m_document, &RenderedDocument::scaleChanged, this, &PDFViewer::onScaleChanged);
+    connect(m_document, &RenderedDocument::columnCountChanged, this, &PDFViewer::onColumnCountChanged);
     connect(Settings::instance(), &Settings::changed, this, &PDFViewer::updateStyle);
     updateStyle();
 }
@@ -90,11 +97,11 @@ void PDFViewer::updateStyle()
 
 PageLoader::Producer PDFViewer::producer(QString* key) const
 {
-    pdf::PdfDocument::View view = m_document->view();
+    RenderedDocument::View view = m_document->view();
     view.viewport = viewport()->size();
     view.pixelRatio = devicePixelRatioF();
     // Only a fitted picture depends on the size of the view.
-    const QSize fitted = view.zoomMode == pdf::PdfDocument::FitPage ? view.viewport : QSize();
+    const QSize fitted = view.zoomMode == RenderedDocument::FitPage ? view.viewport : QSize();
     *key = QStringLiteral("%1x%2 %3 %4 %5 %6")
                .arg(fitted.width())
                .arg(fitted.height())
@@ -102,7 +109,7 @@ PageLoader::Producer PDFViewer::producer(QString* key) const
                .arg(view.scale)
                .arg(view.columns)
                .arg(view.pixelRatio);
-    const pdf::PdfDocument* document = m_document;
+    const RenderedDocument* document = m_document;
     return [document, view](int page) {
         QImage picture = document->render(view, page);
         if (!picture.isNull()) {
@@ -175,7 +182,7 @@ void PDFViewer::setScaleStep(double scale)
         m_item->setScale(scale / m_shownScale);
         moveImageToCenter();
     }
-    m_document->setZoomMode(pdf::PdfDocument::CustomScale);
+    m_document->setZoomMode(RenderedDocument::CustomScale);
     m_document->setScale(scale);
 }
 
@@ -185,9 +192,9 @@ double PDFViewer::currentScale() const
     // the stored 1.0; in zoom mode from the factor asked for last, so quick
     // steps add up before their pictures arrive.
     switch (m_document->zoomMode()) {
-    case pdf::PdfDocument::CustomScale:
+    case RenderedDocument::CustomScale:
         return m_document->scale();
-    case pdf::PdfDocument::NaturalSize:
+    case RenderedDocument::NaturalSize:
         return 1.0;
     default:
         return m_shownScale;
@@ -210,7 +217,7 @@ void PDFViewer::fitToPage()
 {
     if (!m_document)
         return;
-    m_document->setZoomMode(pdf::PdfDocument::FitPage);
+    m_document->setZoomMode(RenderedDocument::FitPage);
     m_document->setScale(1.0);
 }
 
@@ -218,6 +225,6 @@ void PDFViewer::originalSize()
 {
     if (!m_document)
         return;
-    m_document->setZoomMode(pdf::PdfDocument::NaturalSize);
+    m_document->setZoomMode(RenderedDocument::NaturalSize);
     m_document->setScale(1.0);
 }

@@ -3,12 +3,9 @@
 #include "PageView.h"
 
 class QGraphicsPixmapItem;
+class RenderedDocument;
 
-namespace pdf {
-class PdfDocument;
-}
-
-/// Shows a PDF book: the document renders the current page or two-page
+/// Shows a PDF or DjVu book: the document renders the current page or two-page
 /// spread at the size the view needs (fit, natural size or the user's zoom,
 /// at the screen's pixel density) on a pool thread, and the view shows the
 /// picture centred. Asks for the password of a protected file with the
@@ -25,8 +22,8 @@ public:
     ~PDFViewer() override;
 
     ImageDocument* imageDocument() const override;
-    /// The PDF document; null after closeDocument().
-    pdf::PdfDocument* document() const { return m_document; }
+    /// The PDF or DjVu document; null after closeDocument().
+    RenderedDocument* document() const { return m_document; }
     /// Opens the file (asking for its password when needed) between
     /// loadBegin() and loadFinished(), then asks for the first picture.
     void load() override;
@@ -63,7 +60,7 @@ private:
     void setScaleStep(double scale);
     double currentScale() const;
 
-    pdf::PdfDocument* m_document = nullptr;
+    RenderedDocument* m_document = nullptr;
     QGraphicsScene* m_scene = nullptr;
     QGraphicsPixmapItem* m_item = nullptr;
     bool m_userZooming = false;

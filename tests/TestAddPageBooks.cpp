@@ -2,6 +2,7 @@
 #include "BookProvider.h"
 #include "Paths.h"
 #include "util/ComicFixtures.h"
+#include "util/DjvuBuilder.h"
 #include "util/PdfBuilder.h"
 #include "util/TestHome.h"
 
@@ -9,7 +10,7 @@
 #include <QImage>
 #include <QtTest>
 
-// The PDF and comic cases of adding books: title, author, metadata, cover.
+// The PDF, DjVu and comic cases of adding books: title, author, metadata, cover.
 class TestAddPageBooks : public QObject
 {
     Q_OBJECT
@@ -78,6 +79,40 @@ private slots:
         QCOMPARE(book.title, QString("plain.name"));
         QVERIFY(book.author.isEmpty());
         QCOMPARE(book.cover.isEmpty(), !cover);
+    }
+
+    void djvu_data()
+    {
+        QTest::addColumn<bool>("metadata");
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("title and author") << true << false;
+        QTest::newRow("no metadata") << false << false;
+        QTest::newRow("damaged") << false << true;
+    }
+
+    // A DjVu book is added with its title and author, else its file name,
+    // and its first page as cover; a damaged one under its file name.
+    void djvu()
+    {
+        QFETCH(bool, metadata);
+        QFETCH(bool, damaged);
+        const QString path = m_home.path() + "/Books/old.scan.djvu";
+        DjvuBuilder builder;
+        builder.page(600, 800, {"scan"}).page(600, 800);
+        if (metadata)
+            builder.meta("title", "Old Scan").meta("author", "Ann Teller");
+        QString error;
+        QVERIFY2(builder.writeBundled(path, &error), qPrintable(error));
+        if (damaged)
+            QVERIFY(QFile::resize(path, 30));
+        const BookDto book = add(path);
+        QVERIFY(book.id > 0);
+        QCOMPARE(book.format, 4);
+        QCOMPARE(book.title, metadata ? QString("Old Scan") : QString("old.scan"));
+        QCOMPARE(book.author, metadata ? QString("Ann Teller") : QString());
+        QCOMPARE(book.cover.isEmpty(), damaged);
+        if (!damaged)
+            QCOMPARE(QImage(book.cover).height(), AddBooksWorker::CoverHeight);
     }
 
     void comics_data()

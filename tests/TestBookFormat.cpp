@@ -48,15 +48,16 @@ private slots:
     void accepted()
     {
         QCOMPARE(BookFormat::acceptedSuffixes(),
-                 (QStringList{"epub", "mobi", "prc", "fb2", "cbr", "cbz", "pdf"}));
+                 (QStringList{"epub", "mobi", "prc", "fb2", "cbr", "cbz", "pdf", "djvu"}));
         QVERIFY(BookFormat::isAccepted("FB2"));
-        QVERIFY(!BookFormat::isAccepted("djvu"));
+        QVERIFY(BookFormat::isAccepted("DjVu"));
+        QVERIFY(!BookFormat::isAccepted("xps"));
     }
 
     void viewers()
     {
         using V = BookFormat::Viewer;
-        const QList<V> expected{V::Text, V::Text,  V::Text,  V::Pdf,  V::None,
+        const QList<V> expected{V::Text, V::Text,  V::Text,  V::Pdf,  V::Pdf,
                                 V::Text, V::Image, V::Image, V::None, V::None};
         for (int code = 0; code <= 9; ++code)
             QCOMPARE(BookFormat::viewerFor(code), expected.at(code));

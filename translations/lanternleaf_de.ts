@@ -744,6 +744,13 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>RenderedDocument</name>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Zu Seite %1 springen</translation>
+    </message>
+</context>
+<context>
     <name>SearchEdit</name>
     <message>
         <source>Search</source>
@@ -1231,6 +1238,25 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>djvu::DjvuDocument</name>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Die Datei existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The document has more pages than the program can show.</source>
+        <translation>Das Dokument hat mehr Seiten, als das Programm anzeigen kann.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a DjVu document.</source>
+        <translation>Die Datei ist beschädigt oder kein DjVu-Dokument.</translation>
+    </message>
+</context>
+<context>
     <name>epub::EpubDocument</name>
     <message>
         <source>The file is damaged or is not an EPUB book.</source>
@@ -1301,10 +1327,6 @@ delete to trash</extracomment>
     <message>
         <source>The file is damaged or is not a PDF document.</source>
         <translation>Die Datei ist beschädigt oder kein PDF-Dokument.</translation>
-    </message>
-    <message>
-        <source>Go to page %1</source>
-        <translation>Zu Seite %1 springen</translation>
     </message>
 </context>
 </TS>

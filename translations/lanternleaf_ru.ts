@@ -744,6 +744,13 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>RenderedDocument</name>
+    <message>
+        <source>Go to page %1</source>
+        <translation>Перейти к странице %1</translation>
+    </message>
+</context>
+<context>
     <name>SearchEdit</name>
     <message>
         <source>Search</source>
@@ -1231,6 +1238,25 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
+    <name>djvu::DjvuDocument</name>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Не удаётся прочитать файл.</translation>
+    </message>
+    <message>
+        <source>The document has more pages than the program can show.</source>
+        <translation>В документе больше страниц, чем может показать программа.</translation>
+    </message>
+    <message>
+        <source>The file is damaged or is not a DjVu document.</source>
+        <translation>Файл повреждён или не является документом DjVu.</translation>
+    </message>
+</context>
+<context>
     <name>epub::EpubDocument</name>
     <message>
         <source>The file is damaged or is not an EPUB book.</source>
@@ -1301,10 +1327,6 @@ delete to trash</extracomment>
     <message>
         <source>The file is damaged or is not a PDF document.</source>
         <translation>Файл повреждён или не является документом PDF.</translation>
-    </message>
-    <message>
-        <source>Go to page %1</source>
-        <translation>Перейти к странице %1</translation>
     </message>
 </context>
 </TS>

@@ -1,16 +1,23 @@
+#include "BookFormat.h"
 #include "BookProvider.h"
 #include "BookViewer.h"
 #include "CrashInstaller.h"
 #include "HelpView.h"
+#include "ImageViewer.h"
 #include "MainView.h"
 #include "MessageView.h"
+#include "PDFViewer.h"
 #include "Paths.h"
+#include "RenderedDocument.h"
 #include "Settings.h"
 #include "SettingsView.h"
 #include "ShortcutTable.h"
 #include "TextDocument.h"
 #include "TextViewer.h"
+#include "util/ComicFixtures.h"
+#include "util/DjvuBuilder.h"
 #include "util/Fb2Builder.h"
+#include "util/PdfBuilder.h"
 #include "util/TestHome.h"
 
 #include <QPushButton>
@@ -29,6 +36,9 @@ enum ViewKind
 {
     TextViewerView,
     MainWindowView,
+    PdfViewerView,
+    DjvuViewerView,
+    ImageViewerView,
 };
 
 QStringList keyNames(QList<QKeySequence> keys)
@@ -89,6 +99,9 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::newRow("text viewer") << int(TextViewerView);
         QTest::newRow("main window") << int(MainWindowView);
+        QTest::newRow("PDF viewer") << int(PdfViewerView);
+        QTest::newRow("DjVu viewer") << int(DjvuViewerView);
+        QTest::newRow("comic viewer") << int(ImageViewerView);
     }
     void registeredKeysMatchTheHelp()
     {
@@ -99,6 +112,11 @@ private slots:
             break;
         case MainWindowView:
             checkMainWindow();
+            break;
+        case PdfViewerView:
+        case DjvuViewerView:
+        case ImageViewerView:
+            checkPageViewer(ViewKind(kind));
             break;
         }
     }
@@ -243,6 +261,98 @@ private:
                 break;
             default:
                 QFAIL("the test does not know this action of the main window");
+            }
+        }
+    }
+
+    // The page viewers share one table: PDF and DjVu books in the viewer of
+    // rendered pages, comics in the image viewer.
+    void checkPageViewer(ViewKind kind)
+    {
+        ReaderSettings data = Settings::instance()->data();
+        data.columnCount = 1;
+        data.showFade = false;
+        Settings::instance()->setData(data, true);
+        BookDto book;
+        book.title = "Pages";
+        if (kind == PdfViewerView) {
+            book.full_path = PdfBuilder().pages(8).write(m_books.path(), "keys.pdf");
+            book.format = BookFormat::Pdf;
+        } else if (kind == DjvuViewerView) {
+            book.full_path = m_books.filePath("keys.djvu");
+            QString error;
+            QVERIFY2(DjvuBuilder().pages(8).writeBundled(book.full_path, &error), qPrintable(error));
+            book.format = BookFormat::Djvu;
+        } else {
+            book.full_path = m_books.filePath("keys.cbz");
+            QVERIFY(ComicFixtures::writeCbz(book.full_path,
+                                            ComicFixtures::pages({"1.png", "2.png", "3.png", "4.png", "5.png",
+                                                                  "6.png", "7.png", "8.png"})));
+            book.format = BookFormat::Cbz;
+        }
+        std::unique_ptr<PageView> viewer;
+        if (kind == ImageViewerView)
+            viewer = std::make_unique<ImageViewer>(book);
+        else
+            viewer = std::make_unique<PDFViewer>(book);
+        viewer->resize(700, 500);
+        viewer->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+        viewer->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(viewer.get()));
+        viewer->load();
+        ImageDocument* doc = viewer->imageDocument();
+        QTRY_COMPARE(doc->pageCount(), 8);
+        const auto zoomMode = [&] {
+            if (auto* image = qobject_cast<ImageViewer*>(viewer.get()))
+                return image->zoomMode();
+            return static_cast<RenderedDocument*>(doc)->zoomMode();
+        };
+
+        QCOMPARE(keyNames(registeredKeys(viewer.get(), Qt::FindChildrenRecursively)),
+                 keyNames(ShortcutTable::keys(ShortcutTable::PageViewer)));
+        for (const ShortcutTable::Entry& entry : ShortcutTable::entries(ShortcutTable::PageViewer)) {
+            if (entry.key.isEmpty())
+                continue;
+            const QString name = ShortcutTable::keyText(entry.key);
+            doc->setColumnCount(entry.action == ShortcutTable::OnePage ? 2 : 1);
+            doc->setPage(4);
+            if (entry.action == ShortcutTable::FitToPage || entry.action == ShortcutTable::OriginalSize)
+                viewer->zoomIn();
+            else
+                viewer->fitToPage();
+            QTest::keySequence(viewer.get(), entry.key);
+            switch (entry.action) {
+            case ShortcutTable::NextPage:
+                QVERIFY2(doc->page() == 5, qPrintable(name));
+                break;
+            case ShortcutTable::PreviousPage:
+                QVERIFY2(doc->page() == 3, qPrintable(name));
+                break;
+            case ShortcutTable::FirstPage:
+                QVERIFY2(doc->page() == 1, qPrintable(name));
+                break;
+            case ShortcutTable::LastPage:
+                QVERIFY2(doc->page() == 8, qPrintable(name));
+                break;
+            case ShortcutTable::ZoomIn:
+            case ShortcutTable::ZoomOut:
+                QVERIFY2(zoomMode() == 2, qPrintable(name));
+                break;
+            case ShortcutTable::OnePage:
+                QVERIFY2(doc->columnCount() == 1, qPrintable(name));
+                break;
+            case ShortcutTable::TwoPages:
+                QVERIFY2(doc->columnCount() == 2, qPrintable(name));
+                break;
+            case ShortcutTable::FitToPage:
+                QVERIFY2(zoomMode() == 0, qPrintable(name));
+                break;
+            case ShortcutTable::OriginalSize:
+                QVERIFY2(zoomMode() == 1, qPrintable(name));
+                break;
+            default:
+                QFAIL("the test does not know this action of the page viewers");
             }
         }
     }

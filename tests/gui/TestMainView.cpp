@@ -376,7 +376,7 @@ private slots:
         QTemporaryDir dir;
         MainView view;
         MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
-        view.addChosenFiles({dir.filePath("scan.djvu"), dir.filePath("novel.epub")});
+        view.addChosenFiles({dir.filePath("scan.xps"), dir.filePath("novel.epub")});
         const auto shown = MessageView::shownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].title, QString("Unable to add document"));

@@ -50,13 +50,13 @@ private slots:
         book.format = 2;
         book.full_path = QDir::toNativeSeparators(known);
         QVERIFY(BookProvider::instance()->addBook(book) > 0);
-        QFile djvu(dir.filePath("scan.djvu"));
-        QVERIFY(djvu.open(QIODevice::WriteOnly));
-        djvu.close();
+        QFile xps(dir.filePath("scan.xps"));
+        QVERIFY(xps.open(QIODevice::WriteOnly));
+        xps.close();
 
         MainView view;
         QCOMPARE(view.currentPage(), int(MainView::LibraryPage));
-        FileDialogs::setNextAnswer({djvu.fileName(), known});
+        FileDialogs::setNextAnswer({xps.fileName(), known});
         MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
         MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
         view.findChild<QPushButton*>("buttonAddBook")->click();

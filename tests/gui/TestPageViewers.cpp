@@ -1,3 +1,4 @@
+#include "BookFormat.h"
 #include "BookProvider.h"
 #include "BookViewer.h"
 #include "FadeOverlay.h"
@@ -9,8 +10,10 @@
 #include "Settings.h"
 #include "UserContext.h"
 #include "comics/ComicDocument.h"
+#include "djvu/DjvuDocument.h"
 #include "pdf/PdfDocument.h"
 #include "util/ComicFixtures.h"
+#include "util/DjvuBuilder.h"
 #include "util/PdfBuilder.h"
 #include "util/TestHome.h"
 
@@ -37,12 +40,12 @@ private:
         Settings::instance()->setData(data, true);
     }
 
-    BookDto pdfBook(const QString& path, int position = 0)
+    BookDto pdfBook(const QString& path, int position = 0, int format = BookFormat::Pdf)
     {
         BookDto book;
         book.title = "Harbour";
         book.full_path = QDir::toNativeSeparators(path);
-        book.format = 3;
+        book.format = format;
         book.position = position;
         book.id = BookProvider::instance()->addBook(book);
         return book;
@@ -104,7 +107,7 @@ private slots:
         QVERIFY(shown.height() <= viewer->viewport()->height());
         QVERIFY(shown.height() >= viewer->viewport()->height() - 20);
 
-        pdf::PdfDocument* document = viewer->document();
+        RenderedDocument* document = viewer->document();
         document->setColumnCount(2);
         QTRY_VERIFY(viewer->pixmapItem()->pixmap().width() > pixmap.width());
         QCOMPARE(document->columnCount(), 2);
@@ -113,7 +116,7 @@ private slots:
     void clicksTurnPagesDragsAndDoubleClicksDoNot()
     {
         auto viewer = openPdf(m_pdf);
-        pdf::PdfDocument* document = viewer->document();
+        RenderedDocument* document = viewer->document();
         document->setPage(5);
         QWidget* area = viewer->viewport();
         const int right = area->width() - 20;
@@ -145,7 +148,7 @@ private slots:
         auto viewer = openPdf(m_pdf);
         viewer->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(viewer.get()));
-        pdf::PdfDocument* document = viewer->document();
+        RenderedDocument* document = viewer->document();
         QTest::keyClick(viewer.get(), Qt::Key_Right);
         QCOMPARE(document->page(), 2);
         QTest::keyClick(viewer.get(), Qt::Key_End);
@@ -179,7 +182,7 @@ private slots:
     void zoomSteps()
     {
         auto viewer = openPdf(m_pdf);
-        pdf::PdfDocument* document = viewer->document();
+        RenderedDocument* document = viewer->document();
         const double fitted = viewer->shownScale();
         QVERIFY(fitted > 0.1 && fitted < 1.0);
         // From fit, a step starts at the fitted factor, not at 1.0.
@@ -397,6 +400,49 @@ private slots:
         // The stored place is not overwritten by the failed open.
         viewer.hide();
         QCOMPARE(BookProvider::instance()->getBookById(context.book().id).position, 4);
+    }
+
+    // A DjVu book opens in the viewer of rendered pages at its saved page,
+    // one page and a spread fitted; a damaged one is reported.
+    void bookViewerOpensDjvuAndReportsADamagedOne()
+    {
+        const QString path = m_dir.filePath("scan.djvu");
+        QString error;
+        QVERIFY2(DjvuBuilder().pages(6).writeBundled(path, &error), qPrintable(error));
+        setReader(1);
+        UserContext context;
+        BookViewer viewer(&context);
+        viewer.resize(900, 700);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        viewer.openBook(pdfBook(path, 3, BookFormat::Djvu));
+        QTRY_VERIFY(!viewer.isBusy());
+        auto* pageViewer = qobject_cast<PDFViewer*>(viewer.pageView());
+        QVERIFY(pageViewer);
+        QVERIFY(qobject_cast<djvu::DjvuDocument*>(pageViewer->document()));
+        QCOMPARE(context.document(), static_cast<IDocument*>(pageViewer->document()));
+        QTRY_COMPARE(pageViewer->shownPage(), 3);
+        const QPixmap one = pageViewer->pixmapItem()->pixmap();
+        QVERIFY(!one.isNull());
+        QVERIFY(one.height() / one.devicePixelRatio() <= pageViewer->viewport()->height());
+        pageViewer->document()->setColumnCount(2);
+        QTRY_VERIFY(pageViewer->pixmapItem()->pixmap().width() > one.width());
+        pageViewer->zoomIn();
+        QCOMPARE(pageViewer->document()->zoomMode(), int(RenderedDocument::CustomScale));
+
+        const QString broken = m_dir.filePath("broken.djvu");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("AT&TFORM") + QByteArray(3, 0) + QByteArray(" DJVUINFO"));
+        file.close();
+        const BookDto damaged = pdfBook(broken, 0, BookFormat::Djvu);
+        QSignalSpy failed(&viewer, &BookViewer::openFailed);
+        MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
+        viewer.openBook(damaged);
+        QCOMPARE(failed.size(), 1);
+        const auto shown = MessageView::shownMessages();
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(shown.last().text.contains("The file is damaged or is not a DjVu document."));
     }
 
     void bookViewerOpensAComicAndReportsALockedOne()

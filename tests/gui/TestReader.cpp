@@ -502,7 +502,7 @@ private slots:
     void formatWithoutViewerKeepsTheBusyPage_data()
     {
         QTest::addColumn<int>("format");
-        QTest::newRow("djvu") << 4;
+        QTest::newRow("no code 8") << 8;
         QTest::newRow("unknown") << 9;
     }
 

@@ -1,15 +1,11 @@
-#include "pdf/PageTextCache.h"
-
-#include "pdf/Document.h"
+#include "PageTextCache.h"
 
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 #include <QtConcurrent>
 
-namespace pdf {
-
-PageTextCache::PageTextCache(const Document* document, int pageCount)
-    : m_document(document), m_texts(qMax(0, pageCount)), m_ready(qMax(0, pageCount), false)
+PageTextCache::PageTextCache(WordsOfPage words, int pageCount)
+    : m_words(std::move(words)), m_texts(qMax(0, pageCount)), m_ready(qMax(0, pageCount), false)
 {}
 
 PageTextCache::~PageTextCache()
@@ -62,7 +58,7 @@ QString PageTextCache::textNow(int page)
 
 QString PageTextCache::extract(int page)
 {
-    const QString joined = m_document->pageWords(page).join(QLatin1Char('\n'));
+    const QString joined = m_words(page).join(QLatin1Char('\n'));
     QMutexLocker lock(&m_mutex);
     m_texts[page - 1] = joined;
     m_ready[page - 1] = true;
@@ -82,5 +78,3 @@ void PageTextCache::run()
         extract(page);
     }
 }
-
-} // namespace pdf

@@ -3,28 +3,30 @@
 #include <QFuture>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <QWaitCondition>
 
 #include <atomic>
+#include <functional>
 
-namespace pdf {
-
-class Document;
-
-/// The words of every page of a PDF, extracted once on a pool thread, page
-/// by page from the first, and kept for later searches. Extraction takes
-/// about 5 ms a page (half a second per hundred pages), far too long to
-/// search a book on the GUI thread; this way a search only collects what is
-/// ready and never waits.
+/// The words of every page of a page book (PDF, DjVu), extracted once on a
+/// pool thread, page by page from the first, and kept for later searches.
+/// Extraction takes about 5 ms a PDF page (half a second per hundred pages),
+/// far too long to search a book on the GUI thread; this way a search only
+/// collects what is ready and never waits.
 ///
 /// A page's text is its words in reading order, one per line ("\n" between
-/// them). Thread-safe. The document must outlive the cache; the destructor
-/// stops the extraction and waits for the page in progress.
+/// them). Thread-safe. Whatever `words` uses must outlive the cache; the
+/// destructor stops the extraction and waits for the page in progress.
 class PageTextCache
 {
 public:
-    PageTextCache(const Document* document, int pageCount);
+    /// The words of one page (1-based); called on pool threads and on the
+    /// thread of textNow().
+    using WordsOfPage = std::function<QStringList(int page)>;
+
+    PageTextCache(WordsOfPage words, int pageCount);
     ~PageTextCache();
     PageTextCache(const PageTextCache&) = delete;
     PageTextCache& operator=(const PageTextCache&) = delete;
@@ -42,7 +44,7 @@ private:
     void run();
     QString extract(int page);
 
-    const Document* m_document;
+    WordsOfPage m_words;
     mutable QMutex m_mutex;
     mutable QWaitCondition m_extracted; ///< woken after each page
     QVector<QString> m_texts;
@@ -51,5 +53,3 @@ private:
     bool m_started = false;
     QFuture<void> m_future;
 };
-
-} // namespace pdf

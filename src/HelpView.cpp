@@ -49,10 +49,11 @@ QString formatsTable()
                                        "protected PDF asks for its password.");
     const QList<QPair<QString, QString>> flowingFormats{
         {QStringLiteral("EPUB"), QStringLiteral(".epub")},
-        {HelpView::tr("Mobipocket, PalmDOC"), QStringLiteral(".mobi, .prc")},
+        {HelpView::tr("Mobipocket, PalmDOC"), QStringLiteral(".mobi, .prc, .azw3")},
         {QStringLiteral("FictionBook 2"), QStringLiteral(".fb2")}};
     const QList<QPair<QString, QString>> pageFormats{
         {QStringLiteral("PDF"), QStringLiteral(".pdf")},
+        {QStringLiteral("DjVu"), QStringLiteral(".djvu")},
         {HelpView::tr("Comic archives"), QStringLiteral(".cbz, .cbr")}};
     QString html = QStringLiteral("<table cellspacing=\"0\">");
     for (const auto& group : {qMakePair(flowingFormats, flowing), qMakePair(pageFormats, pages)}) {

@@ -78,6 +78,10 @@ private slots:
              {Paths::databaseFolder(), Paths::logFolder(), Paths::settingsFile(),
               CrashInstaller::crashFolder(), Paths::bookCacheRoot(), Paths::importFolder()})
             QVERIFY2(html.contains(path.toHtmlEscaped()), qPrintable(path));
+        // The formats table is written by hand; every file the add dialog
+        // accepts must be listed there.
+        for (const QString& suffix : BookFormat::acceptedSuffixes() + BookFormat::aliasSuffixes())
+            QVERIFY2(html.contains("." + suffix.toLower()), qPrintable(suffix));
     }
 
     void helpFollowsTheLanguage()

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextDocumentFragment>
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 constexpr int kStartPage = 0;
 constexpr int kLibraryPage = 1;
 constexpr int kReadingPage = 2;
+constexpr int kSearchMinWidth = 180;
 
 QPushButton* makeHeaderButton(const QString& name, QWidget* parent)
 {
@@ -60,6 +62,8 @@ HeaderBar::HeaderBar(QWidget* parent) : Frame(parent)
     m_search = new SearchEdit(this);
     m_search->setObjectName("searchBox");
     m_search->setMaximumWidth(360);
+    // The field gives way to the book's title, down to this width.
+    m_search->setMinimumWidth(kSearchMinWidth);
     row->addWidget(m_search);
     row->addSpacing(12);
 
@@ -138,8 +142,10 @@ void HeaderBar::setBookInfo(const QString& title, const QString& progress)
     // tag in half, so elide the plain text and let the label's font be bold.
     m_rawTitle = QTextDocumentFragment::fromHtml(title).toPlainText();
     // The progress first: the title gets the room the new progress leaves.
+    // A wider page number can also push the header past the window, so the
+    // buttons may have to give up their text again.
     m_progressLabel->setText(progress);
-    elideTitle(window()->width());
+    fit();
 }
 
 QString HeaderBar::searchText() const
@@ -182,10 +188,28 @@ void HeaderBar::elideTitle(int windowWidth)
     // other parts leave the label (a clipped title loses its end silently).
     int room = windowWidth * 40 / 100;
     if (isVisible()) {
-        const int others = layout()->sizeHint().width() - m_titleLabel->sizeHint().width();
+        // The search field shrinks before the title is cut: count it at its
+        // smallest width.
+        int others = layout()->sizeHint().width() - m_titleLabel->sizeHint().width();
+        if (m_search->isVisible())
+            others -= m_search->sizeHint().width() - kSearchMinWidth;
         room = qBound(40, width() - others, room);
     }
-    const QString text = QFontMetrics(m_titleLabel->font()).elidedText(m_rawTitle, Qt::ElideMiddle, room);
+    // The read share at the end, " (12%)", stays whole: only the book's
+    // title is shortened.
+    static const QRegularExpression share(QStringLiteral("^(.*)( \\((?:\\d+%|\\.\\.\\.)\\))$"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    const QFontMetrics metrics(m_titleLabel->font());
+    QString text;
+    const QRegularExpressionMatch match = share.match(m_rawTitle);
+    if (match.hasMatch() && metrics.horizontalAdvance(m_rawTitle) > room) {
+        const QString suffix = match.captured(2);
+        text = metrics.elidedText(match.captured(1), Qt::ElideRight,
+                                  qMax(0, room - metrics.horizontalAdvance(suffix))) +
+               suffix;
+    } else {
+        text = metrics.elidedText(m_rawTitle, Qt::ElideMiddle, room);
+    }
     if (text != m_titleLabel->text())
         m_titleLabel->setText(text);
 }

@@ -402,6 +402,33 @@ private slots:
         QCOMPARE(view.findChild<QLabel*>("labelBookProgress")->text(), QString("<b>3</b> / 40"));
     }
 
+    void shortTitleIsNotCutInANarrowWindow()
+    {
+        // A window of 940 pixels on a 1280-pixel screen: the search field
+        // gives way before "Moby-Dick (3%)" is cut.
+        MainView view;
+        view.m_currentBook = book(3, "Moby-Dick", "/nowhere/moby.mobi");
+        view.m_pages->setCurrentIndex(MainView::ReadingPage);
+        view.resize(940, 640);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QMetaObject::invokeMethod(&view, "bookInfoChanged", Q_ARG(QString, "<b>Moby-Dick</b> (3%)"),
+                                  Q_ARG(QString, "<b>101-102</b> / 1610"));
+        auto* title = view.findChild<QLabel*>("labelBookTitle");
+        QCOMPARE(title->text(), QString("Moby-Dick (3%)"));
+        QTRY_VERIFY(title->geometry().right() < view.findChild<QWidget*>("searchBox")->geometry().left());
+
+        // A title too long for any window keeps its read share whole.
+        const QString longTitle = QString("The Life and Strange Surprizing Adventures ").repeated(4);
+        QMetaObject::invokeMethod(&view, "bookInfoChanged",
+                                  Q_ARG(QString, "<b>" + longTitle + "</b> (12%)"),
+                                  Q_ARG(QString, "<b>101-102</b> / 1610"));
+        QVERIFY(title->text().endsWith(QChar(0x2026) + QString(" (12%)")));
+        QVERIFY(title->text().startsWith("The Life"));
+        auto* settings = view.findChild<QWidget*>("buttonSettings");
+        QTRY_VERIFY(view.findChild<QWidget*>("searchBox")->geometry().right() < settings->geometry().left());
+    }
+
     void overlaysSlideInAndOut()
     {
         MainView view;

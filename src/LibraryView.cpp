@@ -445,6 +445,18 @@ void LibraryView::onLibraryChanged()
     updateEmptyLabels();
 }
 
+void LibraryView::refresh()
+{
+    updateCounts();
+    const LastCategory last = lastCategory();
+    if (last.type == 1)
+        m_books->selectByFolder(last.custom);
+    else if (last.general >= IdRecentlyRead && last.general <= IdTrash)
+        m_books->selectByCategory(BookCategory(last.general));
+    else if (isFormatCategory(last.general))
+        m_books->selectByFormat(last.general - IdFormatBase);
+}
+
 void LibraryView::onLibraryModifed()
 {
     updateCounts();

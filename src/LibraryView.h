@@ -77,6 +77,9 @@ public slots:
     void onAddFiles(const QFileInfoList& files, bool showCompleteMessage = true);
     /// Re-selects the category chosen last (in this or an earlier run).
     void readSettings();
+    /// Reads the counts and the current category's rows again, keeping the
+    /// sort order the user chose.
+    void refresh();
 
 private slots:
     void buttonSwitchLibView();

@@ -212,7 +212,7 @@ void MainView::connectParts()
     connect(m_bookViewer, &BookViewer::showContents, this, &MainView::onShowContents);
     connect(m_bookViewer, &BookViewer::fullScreen, this, &MainView::onFullScreen);
     connect(m_bookViewer, &BookViewer::showSearch, this, &MainView::onShowSearchPanel);
-    connect(m_bookViewer, &BookViewer::openFailed, this, &MainView::toLibrary);
+    connect(m_bookViewer, &BookViewer::openFailed, this, &MainView::onOpenFailed);
     connect(m_context, &UserContext::bookInfoChanged, this, &MainView::bookInfoChanged);
     connect(m_context, &UserContext::searhingTextChanged, this, &MainView::onSearchTextChanged);
 
@@ -311,6 +311,12 @@ void MainView::onViewModeChanged(int mode)
     if (mode != ReadingPage)
         updateWindowTitle(QString());
 
+    // Back from reading: the book just read changed its place in the
+    // lists (recently read, progress).
+    if (mode == LibraryPage && m_lastPage == ReadingPage)
+        m_library->refresh();
+    m_lastPage = mode;
+
     setProperty("theStartView", mode == StartPage);
     restyle(this);
     setFullScreenProperty(isFull());
@@ -334,6 +340,18 @@ void MainView::toLibrary()
     m_pages->setCurrentIndex(LibraryPage);
 }
 
+void MainView::onOpenFailed()
+{
+    const int failed = m_currentBook.id;
+    const BookDto previous = m_previousBook.id > 0 && m_previousBook.id != failed ? bookById(m_previousBook.id)
+                                                                                   : BookDto();
+    m_currentBook = previous.id > 0 ? previous : BookDto();
+    m_previousBook = BookDto();
+    toLibrary();
+    updateWindowTitle(QString());
+    updateContinueButton();
+}
+
 void MainView::buttonContents()
 {
     onShowContents();
@@ -354,6 +372,8 @@ void MainView::onBookOpened(int bookId)
     const BookDto book = bookById(bookId);
     if (book.id <= 0)
         return;
+    if (book.id != m_currentBook.id)
+        m_previousBook = m_currentBook;
     m_currentBook = book;
     updateContinueButton();
     continueReading();
@@ -382,8 +402,10 @@ void MainView::continueReading()
     m_searchView->reset();
     m_pages->setCurrentIndex(ReadingPage);
     logDebug(QStringLiteral("Open book %1").arg(path));
-    m_bookViewer->openBook(m_currentBook);
+    // The title first: a book that cannot be opened goes back to the
+    // library from inside openBook(), and must not leave its name behind.
     updateWindowTitle(m_currentBook.title);
+    m_bookViewer->openBook(m_currentBook);
 }
 
 void MainView::updateWindowTitle(const QString& bookTitle)

@@ -87,6 +87,9 @@ private slots:
     void onNavigateToSiteHelp();
     void buttonLibrary();
     void toLibrary();
+    /// The book could not be opened: back to the library, and "Continue
+    /// reading" offers the book read before it again.
+    void onOpenFailed();
     void buttonAddBook();
     void buttonAddFolder();
     void continueReading();
@@ -183,6 +186,9 @@ private:
     QWidget* m_editPage = nullptr;
 
     BookDto m_currentBook;
+    /// The book that was current before m_currentBook was chosen.
+    BookDto m_previousBook;
+    int m_lastPage = -1;
     QString m_bookToStartReading;
     QStringList m_lastFiles;
     QFileInfoList m_lastAddRequest;

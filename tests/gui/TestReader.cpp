@@ -11,6 +11,7 @@
 #include "util/Fb2Builder.h"
 #include "util/TestHome.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -561,6 +562,49 @@ private slots:
         QTRY_VERIFY(progress->text().startsWith("<b>1-2</b> / "));
         QVERIFY(view.findChild<QLabel*>("labelBookTitle")->text().startsWith("Lamplighter ("));
         QVERIFY(BookProvider::instance()->getBookById(id).time_last_view > 0);
+    }
+
+    void libraryAfterReadingAndAfterAFailedOpen()
+    {
+        const int good = addBook();
+        QTemporaryDir dir;
+        const QString brokenPath = dir.filePath("broken.epub");
+        QFile broken(brokenPath);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("PK\x03\x04 not really a zip");
+        broken.close();
+        BookDto damaged;
+        damaged.title = "Broken Book";
+        damaged.full_path = QDir::toNativeSeparators(brokenPath);
+        damaged.format = 0;
+        const int bad = BookProvider::instance()->addBook(damaged);
+        QVERIFY(bad > 0);
+
+        MainView view;
+        view.resize(1000, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mouseClick(view.findChild<QPushButton*>("buttonLibrary"), Qt::LeftButton);
+        auto* recent = view.findChild<QAbstractButton*>("buttonRecentlyRead");
+        QVERIFY(recent->text().contains("(0)"));
+
+        // Reading a book and coming back lists it under "Recently Read".
+        QMetaObject::invokeMethod(&view, "onBookOpened", Q_ARG(int, good));
+        QCOMPARE(view.currentPage(), int(MainView::ReadingPage));
+        QTest::mouseClick(view.findChild<QPushButton*>("buttonLibrary"), Qt::LeftButton);
+        QCOMPARE(view.currentPage(), int(MainView::LibraryPage));
+        QVERIFY2(recent->text().contains("(1)"), qPrintable(recent->text()));
+
+        // A book that cannot be opened leaves neither its name in the window
+        // title nor itself behind "Continue reading".
+        MessageView::setNextAnswer(MessageView::CloseAnswer);
+        QMetaObject::invokeMethod(&view, "onBookOpened", Q_ARG(int, bad));
+        QCOMPARE(view.currentPage(), int(MainView::LibraryPage));
+        QCOMPARE(MessageView::shownMessages().size(), 1);
+        QCOMPARE(view.windowTitle(), QString("Lanternleaf"));
+        auto* continueButton = view.findChild<QPushButton*>("buttonContinueReading");
+        QVERIFY(!continueButton->isHidden());
+        QVERIFY2(continueButton->toolTip().contains("Lamplighter"), qPrintable(continueButton->toolTip()));
     }
 
 private:

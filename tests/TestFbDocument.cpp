@@ -349,6 +349,24 @@ private slots:
         QCOMPARE(fb2::FbParser::imageHref(dom.documentElement()), id);
     }
 
+    void titlesInTheContentsAreText_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two lines") << "<p>Part <b>One</b></p><p>The Start</p>" << "Part One The Start";
+        QTest::newRow("note reference") << "<p>Epigraph.<sup>[18]</sup></p>" << "Epigraph.[18]";
+        QTest::newRow("link") << "<p>Text<a href=\"#n1\">1</a></p>" << "Text1";
+        QTest::newRow("picture") << "<p><img src=\"title.png\" /> Pictures</p>" << "Pictures";
+        QTest::newRow("escaped brackets stay") << "<p>a &lt;b&gt; &amp; c</p>" << "a <b> & c";
+    }
+
+    void titlesInTheContentsAreText()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, text);
+        QCOMPARE(fb2::FbConverter::stripTitle(html), text);
+    }
+
     void tocAndChapters()
     {
         const QString path =

@@ -220,9 +220,14 @@ QStringList FbConverter::toChunks(Book& book)
 QString FbConverter::stripTitle(const QString& html)
 {
     static const QRegularExpression tags(QStringLiteral("</?(p|b|i|s)>|<br/>"));
+    // Anything else a title may hold (note references, superscripts,
+    // pictures) is markup too: shown in the contents it would read as
+    // "<sup>[18]</sup>".
+    static const QRegularExpression otherTags(QStringLiteral("<[^>]*>"));
     QString text = html;
     // Tags become spaces so that the lines of a two-line title stay words.
     text.replace(tags, QStringLiteral(" "));
+    text.remove(otherTags);
     text.replace(QLatin1String("&lt;"), QLatin1String("<"));
     text.replace(QLatin1String("&gt;"), QLatin1String(">"));
     text.replace(QLatin1String("&quot;"), QLatin1String("\""));

@@ -13,6 +13,7 @@ PACKAGES=(
   bc xdotool
   poppler-utils qt5-image-formats-plugins
   libdjvulibre-dev djvulibre-bin
+  qttranslations5-l10n
 )
 
 missing=()

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
@@ -102,6 +103,7 @@ Application::~Application()
 {
     delete m_userContext;
     delete m_translator;
+    delete m_qtTranslator;
 }
 
 std::shared_ptr<QSettings> Application::settings()
@@ -147,6 +149,16 @@ void Application::setLanguage(const QString& language)
     qCDebug(lcApp) << "Load translation:" << file;
     qCDebug(lcApp) << "Result:" << ok;
     installTranslator(m_translator);
+
+    // The file and colour dialogs come from Qt and speak its translations
+    // (Debian's qttranslations5-l10n); without them they stay English.
+    if (m_qtTranslator)
+        removeTranslator(m_qtTranslator);
+    else
+        m_qtTranslator = new QTranslator;
+    if (m_qtTranslator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        installTranslator(m_qtTranslator);
 }
 
 void Application::showInExplorer(const QString& filePath)

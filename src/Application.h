@@ -55,6 +55,8 @@ public slots:
 
 private:
     QTranslator* m_translator = nullptr;
+    /// Qt's own texts (file dialogs, colour dialog, standard buttons).
+    QTranslator* m_qtTranslator = nullptr;
     UserContext* m_userContext = nullptr;
     BookModel* m_bookModel = nullptr;
     FolderModel* m_folderModel = nullptr;

@@ -9,7 +9,8 @@
 //   instance_probe translate     print the active translation of "English"
 //   instance_probe language CODE...
 //                                choose each language on the settings page
-//                                and save; print the page's title after each
+//                                and save; print the page's title after each,
+//                                and a tab and Qt's file dialog text "Look in:"
 //   instance_probe crash KIND    install the crash reporter and die of KIND
 //                                (segv, abort, fpe, bus, ill)
 //
@@ -91,7 +92,9 @@ int main(int argc, char** argv)
             languages->setCurrentIndex(languages->findData(QString::fromUtf8(argv[i])));
             page.saveSettings();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-            std::printf("%s\n", title->text().toUtf8().constData());
+            // Then a text of Qt's own file dialog, translated by Qt's files.
+            std::printf("%s\t%s\n", title->text().toUtf8().constData(),
+                        QCoreApplication::translate("QFileDialog", "Look in:").toUtf8().constData());
         }
         return 0;
     }

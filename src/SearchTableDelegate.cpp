@@ -72,13 +72,14 @@ QString SearchTableDelegate::excerpt(const QString& richText, int before, int le
             ++visible;
         }
     }
-    if (visible <= length)
+    // The row shows two lines: the hit must come early even in a short
+    // paragraph, so the text ahead of it is cut whatever the length.
+    const int hitAt = firstHit < 0 ? 0 : firstHit;
+    if (visible <= length && hitAt <= before)
         return richText;
 
-    int from = qMax(0, (firstHit < 0 ? 0 : firstHit) - before);
+    int from = qMax(0, hitAt - before);
     int to = qMin(visible, from + length);
-    if (to == visible)
-        from = qMax(0, to - length);
 
     // Visible index -> token index, and cuts moved to spaces nearby.
     QVector<int> tokenOf;
@@ -88,7 +89,9 @@ QString SearchTableDelegate::excerpt(const QString& richText, int before, int le
             tokenOf << t;
     }
     if (from > 0) {
-        for (int k = from; k < qMin(from + 20, visible); ++k) {
+        // Never past the hit itself (a hit of several words has spaces).
+        const int limit = firstHit >= from ? firstHit : visible;
+        for (int k = from; k < qMin(from + 20, limit); ++k) {
             if (tokens.at(tokenOf.at(k)).space) {
                 from = k + 1;
                 break;

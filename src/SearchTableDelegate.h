@@ -26,7 +26,7 @@ public:
     /// `length` characters, cut at spaces, with "…" where text was left out.
     /// Never cuts inside a tag or an entity and keeps <b> balanced; the text
     /// stays escaped. Short texts come back unchanged.
-    static QString excerpt(const QString& richText, int before = 40, int length = 200);
+    static QString excerpt(const QString& richText, int before = 20, int length = 200);
     /// Height of every row for `font`.
     static int rowHeight(const QFont& font);
 

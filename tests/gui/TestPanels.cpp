@@ -23,6 +23,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <QTreeView>
 #include <QtTest>
 
@@ -525,6 +526,27 @@ private slots:
         QTextDocument doc;
         doc.setHtml(out);
         QVERIFY(doc.toPlainText().size() <= 202);
+    }
+
+    void excerptsShowTheHitEarly_data()
+    {
+        QTest::addColumn<QString>("text");
+        const QString sentence = "Alice was beginning to get very tired of sitting by her sister on the bank. ";
+        QTest::newRow("short paragraph, hit late") << sentence + "Then the <b>Rabbit</b> ran by.";
+        QTest::newRow("long paragraph, hit at the end") << sentence.repeated(5) + "<b>Rabbit</b>";
+        QTest::newRow("hit of several words") << sentence + "<b>the white rabbit</b> ran.";
+    }
+
+    // Rows show the caption and two lines: the hit must be within the first
+    // line's worth of text, not after the whole paragraph's beginning.
+    void excerptsShowTheHitEarly()
+    {
+        QFETCH(QString, text);
+        QTextDocument doc;
+        doc.setHtml(SearchTableDelegate::excerpt(text));
+        const QString plain = doc.toPlainText();
+        const QString hit = QTextDocumentFragment::fromHtml(text.mid(text.indexOf("<b>"))).toPlainText();
+        QVERIFY2(plain.indexOf(hit.left(6)) >= 0 && plain.indexOf(hit.left(6)) <= 25, qPrintable(plain));
     }
 
 private:

@@ -74,6 +74,10 @@ void ProgressDialog::workerStateChanged(WorkerStates state)
     if (state == WorkerPreparing) {
         reset();
         onUpdateView();
+        // Room for two lines from the start: a long file name wraps, and the
+        // dialog must not jump up and down as the names change.
+        m_label->ensurePolished();
+        m_label->setMinimumHeight(m_label->fontMetrics().lineSpacing() * 2);
         show();
     } else if (state == WorkerIdle) {
         hide();

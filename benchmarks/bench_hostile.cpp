@@ -166,13 +166,13 @@ QStringList besideBook(const QString& folder)
 // Where the program may write under its home.
 bool allowedInHome(const QString& relative)
 {
-    static const QRegularExpression allowed(QStringLiteral(
-        "^(\\.lanternleaf/books/[0-9a-f]{32}/.+"
-        "|\\.lanternleaf/data/[^/]+"
-        "|\\.lanternleaf/log/[^/]+"
-        "|\\.config/Tarnwick/lanternleaf/settings\\.ini"
-        // Not the program's: fontconfig keeps its cache for any Qt program.
-        "|\\.cache/fontconfig/.+)$"));
+    static const QRegularExpression allowed(
+        QStringLiteral("^(\\.lanternleaf/books/[0-9a-f]{32}/.+"
+                       "|\\.lanternleaf/data/[^/]+"
+                       "|\\.lanternleaf/log/[^/]+"
+                       "|\\.config/Tarnwick/lanternleaf/settings\\.ini"
+                       // Not the program's: fontconfig keeps its cache for any Qt program.
+                       "|\\.cache/fontconfig/.+)$"));
     return allowed.match(relative).hasMatch();
 }
 

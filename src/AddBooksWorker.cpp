@@ -329,8 +329,8 @@ bool AddBooksWorker::takeRead(int index, BookDto* book)
     Prepared prepared = m_ahead.take(index).result();
     if (!prepared.ok) {
         if (prepared.error != BookError::None) {
-            logWarning(QStringLiteral("Add books. Not added: %1 (%2)")
-                           .arg(prepared.book.full_path, QLatin1String(BookError::name(prepared.error))));
+            qCWarning(lcAddBooks) << "not added:" << prepared.book.full_path
+                                  << BookError::name(prepared.error);
             QMutexLocker lock(&m_mutex);
             m_refusals << Refusal{prepared.book.full_path, prepared.error};
         }

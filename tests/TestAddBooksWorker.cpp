@@ -2,6 +2,7 @@
 #include "BookProvider.h"
 #include "Logger.h"
 #include "Paths.h"
+#include "util/EpubBuilder.h"
 #include "util/Fb2Builder.h"
 #include "util/TestHome.h"
 
@@ -14,12 +15,21 @@
 #include <QtTest>
 
 namespace {
+// A small sound book for the book suffixes (untitled, so the library names
+// it after the file; files it cannot read are not added), any bytes for the
+// rest.
 void touch(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not really a book");
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("epub"))
+        file.write(EpubBuilder().title(QString()).chapter("c1", "c1.xhtml", "<p>Text.</p>").build());
+    else if (suffix == QLatin1String("fb2"))
+        file.write(Fb2Builder().title(QString()).body(Fb2Builder::section("One", {"Text."})).build());
+    else
+        file.write("not really a book");
 }
 
 QStringList sorted(QStringList list)

@@ -336,7 +336,8 @@ private slots:
                                  .build();
             QVERIFY(ZipBuilder::damageData(zip, "OEBPS/c1.xhtml", 32));
             // One damaged chapter of two: the rest of the book is shown.
-            QTest::newRow("epub corrupt deflate in one chapter of two") << "deflate2.epub" << zip << kOpens << kOpens;
+            QTest::newRow("epub corrupt deflate in one chapter of two")
+                << "deflate2.epub" << zip << kOpens << kOpens;
         }
         QTest::newRow("epub without container")
             << "nocontainer.epub" << EpubBuilder().container(QByteArray()).build() << damaged << damaged;
@@ -406,7 +407,8 @@ private slots:
         QTest::newRow("fb2 external entity")
             << "external.fb2"
             << Fb2Builder()
-                   .doctype(QStringLiteral("<!DOCTYPE FictionBook [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"))
+                   .doctype(
+                       QStringLiteral("<!DOCTYPE FictionBook [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"))
                    .body(QStringLiteral("<section><p>&x;</p></section>"))
                    .build()
             << damaged << damaged;
@@ -450,7 +452,8 @@ private slots:
             // Record offsets that point backwards and past the end.
             QByteArray offsets = sound;
             MobiBuilder::put32(offsets, 78 + 8 * 2, 0x7FFFFFF0);
-            QTest::newRow("mobi record offset past the end") << "offset.mobi" << offsets << damaged << damaged;
+            QTest::newRow("mobi record offset past the end")
+                << "offset.mobi" << offsets << damaged << damaged;
         }
         QTest::newRow("mobi unknown compression")
             << "lz.mobi" << MobiBuilder().compression(3).text("<p>text</p>").build() << BookError::Unsupported
@@ -459,8 +462,8 @@ private slots:
             << "drm.mobi" << MobiBuilder().encryption(2).text("<p>text</p>").build() << BookError::Protected
             << kOpens;
         QTest::newRow("mobi another Palm database")
-            << "palm.mobi" << MobiBuilder::pdb("DATAPALM", {QByteArray(16, 'x'), QByteArray(16, 'y')}) << damaged
-            << damaged;
+            << "palm.mobi" << MobiBuilder::pdb("DATAPALM", {QByteArray(16, 'x'), QByteArray(16, 'y')})
+            << damaged << damaged;
 
         // --- PDF ---
         {
@@ -475,7 +478,8 @@ private slots:
             // every PDF reader does.
             QTest::newRow("pdf broken xref") << "xref.pdf" << xref << kOpens << kOpens;
             QTest::newRow("pdf truncated to 95%") << "cut95.pdf" << cut(sound, 95) << kOpens << kOpens;
-            QTest::newRow("pdf header only") << "head.pdf" << QByteArray("%PDF-1.4\n%%EOF\n") << damaged << damaged;
+            QTest::newRow("pdf header only")
+                << "head.pdf" << QByteArray("%PDF-1.4\n%%EOF\n") << damaged << damaged;
         }
         QTest::newRow("pdf with a password")
             << "locked.pdf" << PdfBuilder().pages(1).userPassword(QStringLiteral("secret")).build()
@@ -486,8 +490,8 @@ private slots:
             ZipBuilder text;
             text.add(QStringLiteral("readme.txt"), "no pictures here");
             text.addFolder(QStringLiteral("pages"));
-            QTest::newRow("cbz with no images") << "noimages.cbz" << text.build() << BookError::NoPages
-                                                << BookError::NoPages;
+            QTest::newRow("cbz with no images")
+                << "noimages.cbz" << text.build() << BookError::NoPages << BookError::NoPages;
             QTest::newRow("cbz bad central directory")
                 << "badcd.cbz" << breakCentralDirectory(goodCbz()) << damaged << damaged;
             QByteArray pages = goodCbz();
@@ -502,8 +506,8 @@ private slots:
         }
         QTest::newRow("cbr garbage") << "garbage.cbr" << garbage(2048, 11) << damaged << damaged;
         QTest::newRow("djvu garbage") << "garbage.djvu" << garbage(2048, 13) << damaged << damaged;
-        QTest::newRow("djvu magic only") << "magic.djvu" << QByteArray("AT&TFORM\0\0\0\x04DJVU", 16) << damaged
-                                         << damaged;
+        QTest::newRow("djvu magic only")
+            << "magic.djvu" << QByteArray("AT&TFORM\0\0\0\x04DJVU", 16) << damaged << damaged;
     }
 
     void damagedFiles()
@@ -561,7 +565,8 @@ private slots:
         writeFile(dir.path(), QStringLiteral("good.epub"), goodEpub());
         for (int i = 0; i < 8; ++i)
             writeFile(dir.path(), QStringLiteral("broken%1.epub").arg(i), garbage(300, quint32(i)));
-        writeFile(dir.path(), QStringLiteral("lz.mobi"), MobiBuilder().compression(3).text("<p>x</p>").build());
+        writeFile(dir.path(), QStringLiteral("lz.mobi"),
+                  MobiBuilder().compression(3).text("<p>x</p>").build());
 
         AddBooksWorker worker({QFileInfo(dir.path())});
         QSignalSpy complete(&worker, &AddBooksWorker::complete);

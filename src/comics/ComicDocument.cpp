@@ -123,7 +123,7 @@ void ComicDocument::load(const QString& path)
         m_error = BookError::NoPages;
     }
     if (m_error != BookError::None)
-        logWarning(QStringLiteral("Comic %1 not opened: %2").arg(path, QLatin1String(BookError::name(m_error))));
+        qCWarning(lcComics) << "comic not opened:" << path << BookError::name(m_error);
     if (m_pages.isEmpty()) {
         m_order.clear();
         m_numbers.clear();

@@ -36,7 +36,8 @@ void FbDocument::load()
         // size) are details for the log; the user reads one of a few.
         reason = BookError::checkFile(m_path);
         if (reason == BookError::None)
-            reason = QFileInfo(m_path).size() > FbParser::maxFileSize ? BookError::TooLarge : BookError::Damaged;
+            reason =
+                QFileInfo(m_path).size() > FbParser::maxFileSize ? BookError::TooLarge : BookError::Damaged;
         qCWarning(lcFb2) << "FbDocument::load" << m_path << parser.errorString();
     } else if (m_book.bodies.isEmpty()) {
         // Sound XML, but no body: a FictionBook always has one, and without

@@ -58,7 +58,8 @@ void MobiDocument::load()
     }
     setErrorString(BookError::text(reason));
     if (!errorString().isEmpty())
-        qCWarning(lcMobi) << "MobiDocument::load" << m_path << BookError::name(reason) << m_reader.errorString();
+        qCWarning(lcMobi) << "MobiDocument::load" << m_path << BookError::name(reason)
+                          << m_reader.errorString();
     if (m_opened && !m_converter.chapters().isEmpty()) {
         // The images come from a reader of their own: the documents that
         // show them may be laid out on a worker thread, and a reader is used

@@ -34,10 +34,10 @@ public:
     enum Error
     {
         NoError,
-        CannotRead, ///< missing, unreadable, or not a Palm database
-        NotMobi,    ///< a Palm database of another kind, or record 0 damaged
-        Protected,  ///< encrypted (DRM)
-        NoText,     ///< opened, but no text could be decoded
+        CannotRead,  ///< missing, unreadable, or not a Palm database
+        NotMobi,     ///< a Palm database of another kind, or record 0 damaged
+        Protected,   ///< encrypted (DRM)
+        NoText,      ///< opened, but no text could be decoded
         Unsupported, ///< a compression this reader does not know
     };
 

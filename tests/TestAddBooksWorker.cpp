@@ -369,7 +369,7 @@ private slots:
         QSignalSpy complete(&worker, &AddBooksWorker::complete);
         worker.start();
         QVERIFY(worker.wait(60000));
-        QCOMPARE(complete.first().at(0).toInt(), 3);
+        QCOMPARE(complete.first().at(0).toInt(), 2);
 
         const BookDto anna = BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(good));
         QCOMPARE(anna.title, QString::fromUtf8("Анна Каренина"));
@@ -380,13 +380,13 @@ private slots:
         QCOMPARE(BookProvider::instance()->getMetaData(anna.id, MetaTitle), anna.title);
 
         // A missing title falls back to the file name; an unreadable file is
-        // still listed under its name rather than silently lost.
+        // not added, but not silently lost either: the summary names it.
         QCOMPARE(BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(untitled)).title,
                  QString("Untitled Draft"));
-        const BookDto bad =
-            BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(broken.fileName()));
-        QCOMPARE(bad.title, QString("broken"));
-        QVERIFY(bad.cover.isEmpty());
+        QVERIFY(BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(broken.fileName())).id <= 0);
+        QCOMPARE(worker.refusals().size(), 1);
+        QCOMPARE(worker.refusals().first().path, QDir::toNativeSeparators(broken.fileName()));
+        QCOMPARE(worker.refusals().first().reason, BookError::Damaged);
     }
 
     void formatCodesFromSuffixes()

@@ -506,8 +506,11 @@ private slots:
         }
         QTest::newRow("cbr garbage") << "garbage.cbr" << garbage(2048, 11) << damaged << damaged;
         QTest::newRow("djvu garbage") << "garbage.djvu" << garbage(2048, 13) << damaged << damaged;
-        QTest::newRow("djvu magic only")
-            << "magic.djvu" << QByteArray("AT&TFORM\0\0\0\x04DJVU", 16) << damaged << damaged;
+        QTest::newRow("djvu magic only") << "magic.djvu"
+                                         << QByteArray("AT&TFORM\0\0\0\x04"
+                                                       "DJVU",
+                                                       16)
+                                         << damaged << damaged;
     }
 
     void damagedFiles()

@@ -105,11 +105,14 @@ QString addBook(const QString& path)
     worker.start();
     worker.wait();
     const QString native = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (BookProvider::instance()->getBookByPath(native).id > 0)
-        return QStringLiteral("ok");
+    const bool added = BookProvider::instance()->getBookByPath(native).id > 0;
+    // An unreadable file is listed under its name and reported: the report
+    // is what the user learns, so it is the outcome shown.
     const QList<AddBooksWorker::Refusal> refused = worker.refusals();
     if (!refused.isEmpty())
         return QStringLiteral("refused: ") + BookError::text(refused.first().reason);
+    if (added)
+        return QStringLiteral("ok");
     return QStringLiteral("not added, not reported");
 }
 

@@ -108,7 +108,7 @@ QString AddBooksWorker::refusalText(const QList<Refusal>& refusals, int shown)
     if (refusals.isEmpty())
         return QString();
     QStringList lines;
-    lines << tr("%n file(s) cannot be read and were not added:", nullptr, refusals.size());
+    lines << tr("%n file(s) were added but cannot be opened:", nullptr, refusals.size());
     const int listed = refusals.size() <= shown + 1 ? refusals.size() : shown;
     for (int i = 0; i < listed; ++i) {
         const Refusal& r = refusals.at(i);
@@ -328,13 +328,17 @@ bool AddBooksWorker::takeRead(int index, BookDto* book)
         return false;
     Prepared prepared = m_ahead.take(index).result();
     if (!prepared.ok) {
-        if (prepared.error != BookError::None) {
-            qCWarning(lcAddBooks) << "not added:" << prepared.book.full_path
-                                  << BookError::name(prepared.error);
-            QMutexLocker lock(&m_mutex);
-            m_refusals << Refusal{prepared.book.full_path, prepared.error};
-        }
-        return false;
+        // Missing (gone since the scan) or not a book at all: skipped.
+        if (prepared.error == BookError::None || prepared.error == BookError::Missing)
+            return false;
+        // A file that cannot be read is still registered, under its file
+        // name and without a cover, like a PDF waiting for its password: it
+        // lies where the user keeps it and may be replaced by a sound copy.
+        // The add summary says which files will not open, and why.
+        qCWarning(lcAddBooks) << "added, but cannot be read:" << prepared.book.full_path
+                              << BookError::name(prepared.error);
+        QMutexLocker lock(&m_mutex);
+        m_refusals << Refusal{prepared.book.full_path, prepared.error};
     }
     // Another worker may have added it since the read began.
     if (BookProvider::instance()->getBookByPath(prepared.book.full_path).id > 0)

@@ -23,12 +23,13 @@
 /// pauses 10 ms.
 /// Missing files, files already in the library and unknown formats are
 /// skipped silently. A book file that cannot be read (damaged, a format
-/// version not supported, a comic without pages) is not added: it is kept
-/// with its reason in refusals(), which the add summary lists. Protected
-/// books are added (a PDF asks for its password when it is opened; the
-/// reader says why a DRM book does not open). Only what the library shows is
-/// read here, so a book whose text is damaged behind sound metadata is added
-/// and refused by the reader. Files are
+/// version not supported, a comic without pages) is added under its file
+/// name without a cover and kept with its reason in refusals(), which the
+/// add summary lists. Protected books are added without a report (a PDF asks
+/// for its password when it is opened; the reader says why a DRM book does
+/// not open). Only what the library shows is read here, so a book whose text
+/// is damaged behind sound metadata is added silently and refused by the
+/// reader. Files are
 /// registered where they lie; only the cover is written, into the book's
 /// cache folder.
 ///
@@ -79,7 +80,7 @@ public:
     /// stored size; bytes that do not decode write nothing.
     static QString saveCoverData(const QString& bookPath, const QByteArray& encoded);
 
-    /// A book file that was not added because it cannot be read.
+    /// A book file that was added but cannot be read.
     struct Refusal
     {
         QString path; ///< absolute, native separators
@@ -89,7 +90,7 @@ public:
     /// The files found by the scan (absolute paths); read it after the
     /// thread has finished.
     QStringList files() const { return m_files; }
-    /// The files refused in this run, in file order. Complete when
+    /// The unreadable files of this run, in file order. Complete when
     /// complete() or failed() is emitted; any thread.
     QList<Refusal> refusals() const;
     /// The add summary's lines about `refusals`, translated: a heading, then

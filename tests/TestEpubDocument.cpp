@@ -631,8 +631,9 @@ private slots:
         worker.start();
         QVERIFY(worker.wait(60000));
         QCOMPARE(complete.size(), 1);
-        // The broken file is not added: it is reported with its reason.
-        QCOMPARE(complete.first().first().toInt(), 2);
+        // The broken file is added under its name, and reported with its
+        // reason.
+        QCOMPARE(complete.first().first().toInt(), 3);
         QCOMPARE(worker.refusals().size(), 1);
         QCOMPARE(worker.refusals().first().path, QDir::toNativeSeparators(books + "/broken.epub"));
         QCOMPARE(worker.refusals().first().reason, BookError::Damaged);
@@ -647,9 +648,9 @@ private slots:
         QCOMPARE(filesBelow(Paths::bookCacheFolder(good)), QStringList{"cover.png"});
         QCOMPARE(BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(nameless)).title,
                  QStringLiteral("No Title"));
-        QVERIFY(
-            BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(books + "/broken.epub")).id <=
-            0);
+        QCOMPARE(
+            BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(books + "/broken.epub")).title,
+            QStringLiteral("broken"));
     }
 
     // --- real files, when the samples are there ---

@@ -104,22 +104,22 @@ BookError::Reason openLikeReader(const QString& path, QString* text = nullptr)
 }
 
 // Adds the file through the add-books worker: None when a row was added
-// (titled at least by the file name), else the reason it was refused with.
-// -1 when it was neither added nor reported.
+// without a report, else the reason it was reported with (a reported file
+// is still added, titled at least by its file name). -1 when it was neither
+// added nor reported, or reported without being added.
 BookError::Reason addLikeLibrary(const QString& path, QString* title = nullptr)
 {
     AddBooksWorker worker({QFileInfo(path)});
     worker.start();
     worker.wait();
     const BookDto book = BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(path));
-    if (book.id > 0) {
-        if (title)
-            *title = book.title;
-        return kOpens;
-    }
-    const QList<AddBooksWorker::Refusal> refused = worker.refusals();
-    if (refused.size() == 1 && refused.first().path == QDir::toNativeSeparators(path))
-        return refused.first().reason;
+    if (book.id > 0 && title)
+        *title = book.title;
+    const QList<AddBooksWorker::Refusal> reported = worker.refusals();
+    if (reported.isEmpty())
+        return book.id > 0 ? kOpens : BookError::Reason(-1);
+    if (book.id > 0 && reported.size() == 1 && reported.first().path == QDir::toNativeSeparators(path))
+        return reported.first().reason;
     return BookError::Reason(-1);
 }
 
@@ -562,7 +562,7 @@ private slots:
 
     // The add summary names the unreadable files with their reasons: a few,
     // then how many more.
-    void addSummaryListsRefusedFiles()
+    void addSummaryListsUnreadableFiles()
     {
         QTemporaryDir dir(m_dir.path() + QStringLiteral("/summary-XXXXXX"));
         writeFile(dir.path(), QStringLiteral("good.epub"), goodEpub());
@@ -576,14 +576,15 @@ private slots:
         worker.start();
         QVERIFY(worker.wait());
         QCOMPARE(complete.count(), 1);
-        QCOMPARE(complete.first().at(0).toInt(), 1);
+        // All are listed, the unreadable ones under their file names.
+        QCOMPARE(complete.first().at(0).toInt(), 10);
         const QList<AddBooksWorker::Refusal> refused = worker.refusals();
         QCOMPARE(refused.size(), 9);
 
         const QString text = AddBooksWorker::refusalText(refused, 5);
         const QStringList lines = text.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 1 + 5 + 1);
-        QCOMPARE(lines.first(), QStringLiteral("9 file(s) cannot be read and were not added:"));
+        QCOMPARE(lines.first(), QStringLiteral("9 file(s) were added but cannot be opened:"));
         QCOMPARE(lines.last(), QStringLiteral("and 4 more"));
         for (int i = 1; i <= 5; ++i)
             QVERIFY2(lines.at(i).endsWith(QLatin1String(": ") + BookError::text(refused.at(i - 1).reason)),

@@ -435,8 +435,9 @@ private slots:
         worker.start();
         QVERIFY(worker.wait(60000));
         QCOMPARE(complete.count(), 1);
-        // The garbage file is not added; it is reported with its reason.
-        QCOMPARE(complete.first().at(0).toInt(), 4);
+        // The garbage file is added under its name and reported with its
+        // reason.
+        QCOMPARE(complete.first().at(0).toInt(), 5);
         QCOMPARE(worker.refusals().size(), 1);
         QCOMPARE(worker.refusals().first().reason, BookError::Damaged);
 
@@ -452,7 +453,8 @@ private slots:
         QCOMPARE(book(locked).title, QString("Locked"));
         QCOMPARE(book(locked).format, int(BookFormat::Prc));
         QCOMPARE(book(untitled).title, QString("No Title"));
-        QVERIFY(book(broken.fileName()).id <= 0);
+        QCOMPARE(book(broken.fileName()).title, QString("broken"));
+        QVERIFY(book(broken.fileName()).cover.isEmpty());
     }
 
     void sampleBooks()

@@ -20,10 +20,10 @@
         <translation>%1 von %2 wird hinzugefügt. %3</translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) cannot be read and were not added:</source>
+        <source>%n file(s) were added but cannot be opened:</source>
         <translation>
-            <numerusform>%n Datei kann nicht gelesen werden und wurde nicht hinzugefügt:</numerusform>
-            <numerusform>%n Dateien können nicht gelesen werden und wurden nicht hinzugefügt:</numerusform>
+            <numerusform>%n Datei wurde hinzugefügt, lässt sich aber nicht öffnen:</numerusform>
+            <numerusform>%n Dateien wurden hinzugefügt, lassen sich aber nicht öffnen:</numerusform>
         </translation>
     </message>
     <message>

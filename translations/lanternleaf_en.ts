@@ -7,10 +7,10 @@
 <context>
     <name>AddBooksWorker</name>
     <message numerus="yes">
-        <source>%n file(s) cannot be read and were not added:</source>
+        <source>%n file(s) were added but cannot be opened:</source>
         <translation>
-            <numerusform>%n file cannot be read and was not added:</numerusform>
-            <numerusform>%n files cannot be read and were not added:</numerusform>
+            <numerusform>%n file was added but cannot be opened:</numerusform>
+            <numerusform>%n files were added but cannot be opened:</numerusform>
         </translation>
     </message>
     <message numerus="yes">

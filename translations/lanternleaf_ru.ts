@@ -20,11 +20,11 @@
         <translation>Добавляется %1 из %2. %3</translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) cannot be read and were not added:</source>
+        <source>%n file(s) were added but cannot be opened:</source>
         <translation>
-            <numerusform>%n файл не удалось прочитать, он не добавлен:</numerusform>
-            <numerusform>%n файла не удалось прочитать, они не добавлены:</numerusform>
-            <numerusform>%n файлов не удалось прочитать, они не добавлены:</numerusform>
+            <numerusform>%n файл добавлен, но его не удаётся открыть:</numerusform>
+            <numerusform>%n файла добавлены, но их не удаётся открыть:</numerusform>
+            <numerusform>%n файлов добавлены, но их не удаётся открыть:</numerusform>
         </translation>
     </message>
     <message>

@@ -97,6 +97,29 @@ QString AddBooksWorker::errorText(AddBooksErrors error)
     return tr(errorSource(error));
 }
 
+QList<AddBooksWorker::Refusal> AddBooksWorker::refusals() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_refusals;
+}
+
+QString AddBooksWorker::refusalText(const QList<Refusal>& refusals, int shown)
+{
+    if (refusals.isEmpty())
+        return QString();
+    QStringList lines;
+    lines << tr("%n file(s) were added but cannot be opened:", nullptr, refusals.size());
+    const int listed = refusals.size() <= shown + 1 ? refusals.size() : shown;
+    for (int i = 0; i < listed; ++i) {
+        const Refusal& r = refusals.at(i);
+        //: One unreadable file in the add summary: %1 the file name, %2 the reason
+        lines << tr("%1: %2").arg(QFileInfo(r.path).fileName(), BookError::text(r.reason));
+    }
+    if (listed < refusals.size())
+        lines << tr("and %n more", nullptr, refusals.size() - listed);
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString AddBooksWorker::saveCover(const QString& bookPath, const QImage& cover)
 {
     const QSize bound = storedCoverBound();
@@ -161,6 +184,10 @@ void AddBooksWorker::run()
     setState(WorkerPreparing);
     emit started();
     m_added = 0;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_refusals.clear();
+    }
 
     while (!isStopped()) {
         switch (state()) {
@@ -290,7 +317,7 @@ AddBooksWorker::Prepared AddBooksWorker::prepare(int index, const QString& fullP
         return prepared;
     prepared.book.full_path = fullPath;
     prepared.book.format = formatFromSuffix(QFileInfo(fullPath).suffix());
-    prepared.ok = readMetadata(prepared.book);
+    readMetadata(prepared);
     return prepared;
 }
 
@@ -300,8 +327,19 @@ bool AddBooksWorker::takeRead(int index, BookDto* book)
     if (!m_ahead.contains(index))
         return false;
     Prepared prepared = m_ahead.take(index).result();
-    if (!prepared.ok)
-        return false;
+    if (!prepared.ok) {
+        // Missing (gone since the scan) or not a book at all: skipped.
+        if (prepared.error == BookError::None || prepared.error == BookError::Missing)
+            return false;
+        // A file that cannot be read is still registered, under its file
+        // name and without a cover, like a PDF waiting for its password: it
+        // lies where the user keeps it and may be replaced by a sound copy.
+        // The add summary says which files will not open, and why.
+        qCWarning(lcAddBooks) << "added, but cannot be read:" << prepared.book.full_path
+                              << BookError::name(prepared.error);
+        QMutexLocker lock(&m_mutex);
+        m_refusals << Refusal{prepared.book.full_path, prepared.error};
+    }
     // Another worker may have added it since the read began.
     if (BookProvider::instance()->getBookByPath(prepared.book.full_path).id > 0)
         return false;
@@ -316,43 +354,45 @@ bool AddBooksWorker::takeRead(int index, BookDto* book)
     return true;
 }
 
-bool AddBooksWorker::readMetadata(BookDto& book)
+void AddBooksWorker::readMetadata(Prepared& prepared)
 {
+    BookDto& book = prepared.book;
     const QString baseName = QFileInfo(book.full_path).completeBaseName();
+    BookError::Reason error = BookError::None;
     switch (book.format) {
-    case 2:
-        if (!readFb2(book.full_path, book))
-            book.title = baseName;
-        if (book.title.isEmpty())
-            book.title = baseName;
-        return true;
-    case 0:
-        if (!readEpub(book.full_path, book) || book.title.isEmpty())
-            book.title = baseName;
-        return true;
-    case 1:
-    case 5:
-        if (!readMobi(book.full_path, book) || book.title.isEmpty())
-            book.title = baseName;
-        return true;
-    case 3:
+    case BookFormat::Fb2:
+        error = readFb2(book.full_path, book);
+        break;
+    case BookFormat::Epub:
+        error = readEpub(book.full_path, book);
+        break;
+    case BookFormat::Mobi:
+    case BookFormat::Prc:
+        error = readMobi(book.full_path, book);
+        break;
+    case BookFormat::Pdf:
         book.title = baseName;
-        readPdf(book.full_path, book);
-        return true;
-    case 4:
+        error = readPdf(book.full_path, book);
+        break;
+    case BookFormat::Djvu:
         book.title = baseName;
-        readDjvu(book.full_path, book);
-        return true;
-    case 6:
-    case 7:
-        readComic(book.full_path, book);
-        return true;
+        error = readDjvu(book.full_path, book);
+        break;
+    case BookFormat::Cbz:
+    case BookFormat::Cbr:
+        error = readComic(book.full_path, book);
+        break;
     default:
-        return false;
+        // Not a book format: skipped without a word.
+        return;
     }
+    if (book.title.trimmed().isEmpty())
+        book.title = baseName;
+    prepared.error = error;
+    prepared.ok = error == BookError::None;
 }
 
-bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
+BookError::Reason AddBooksWorker::readFb2(const QString& path, BookDto& book)
 {
     // Metadata only: the bodies are never converted, and a damaged body does
     // not keep a book with a sound description out of the library.
@@ -361,83 +401,102 @@ bool AddBooksWorker::readFb2(const QString& path, BookDto& book)
     parser.setCoverAsData(true);
     if (!parser.parse(path, true)) {
         qCWarning(lcAddBooks) << "cannot read the FB2 description of" << path << parser.errorString();
-        return false;
+        const BookError::Reason reason = BookError::checkFile(path);
+        if (reason != BookError::None)
+            return reason;
+        return QFileInfo(path).size() > fb2::FbParser::maxFileSize ? BookError::TooLarge : BookError::Damaged;
     }
     const fb2::Book& fb = parser.book();
     book.title = fb.title().trimmed();
     book.author = fb.authors();
     book.metadata = fb.metadata();
     book.cover = saveCoverData(path, fb.coverData);
-    return true;
+    return BookError::None;
 }
 
-bool AddBooksWorker::readPdf(const QString& path, BookDto& book)
+BookError::Reason AddBooksWorker::readPdf(const QString& path, BookDto& book)
 {
     // No password prompt here: a protected PDF is added under its file name,
     // without a cover, and asks for its password when it is opened.
     pdf::PdfDocument document;
     document.load(path);
     if (!document.isLoaded())
-        return false;
+        return document.error();
     if (const QString title = document.title(); !title.isEmpty())
         book.title = title;
     book.author = document.author();
     book.metadata[2] = document.information(5);
     book.metadata[5] = document.information(6);
     book.cover = saveCover(path, document.cover(CoverHeight));
-    return true;
+    return BookError::None;
 }
 
-bool AddBooksWorker::readDjvu(const QString& path, BookDto& book)
+BookError::Reason AddBooksWorker::readDjvu(const QString& path, BookDto& book)
 {
     djvu::DjvuDocument document;
     document.load(path);
     if (!document.isLoaded())
-        return false;
+        return document.error() == BookError::None ? BookError::Damaged : document.error();
     if (const QString title = document.title(); !title.isEmpty())
         book.title = title;
     book.author = document.author();
     book.cover = saveCover(path, document.cover(CoverHeight));
-    return true;
+    return BookError::None;
 }
 
-void AddBooksWorker::readComic(const QString& path, BookDto& book)
+BookError::Reason AddBooksWorker::readComic(const QString& path, BookDto& book)
 {
     comics::ComicDocument comic;
     comic.load(path);
     book.title = comic.title();
+    // Protected books are added as any other: the reader says why they do
+    // not open, as it does for every protected format.
+    if (!comic.isLoaded() && comic.error() != BookError::Protected)
+        return comic.error() == BookError::None ? BookError::NoPages : comic.error();
     const QImage cover = comic.cover();
     if (!cover.isNull())
         book.cover = saveCover(path, cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation));
+    return BookError::None;
 }
 
-bool AddBooksWorker::readMobi(const QString& path, BookDto& book)
+BookError::Reason AddBooksWorker::readMobi(const QString& path, BookDto& book)
 {
     // Headers and the cover record only: the text is never decoded here.
     mobi::MobiReader reader;
     if (!reader.open(path)) {
         qCWarning(lcAddBooks) << "cannot read the Mobipocket headers of" << path << reader.errorString();
-        return false;
+        return BookError::fileOr(path, BookError::Damaged);
     }
+    if (!reader.isCompressionSupported())
+        return BookError::Unsupported;
+    if (!reader.isTextComplete())
+        return BookError::Damaged;
     book.title = reader.title();
     book.author = reader.author();
     book.metadata = reader.metadata();
     book.cover = saveCover(path, reader.cover());
-    return true;
+    return BookError::None;
 }
 
-bool AddBooksWorker::readEpub(const QString& path, BookDto& book)
+BookError::Reason AddBooksWorker::readEpub(const QString& path, BookDto& book)
 {
     // Metadata only: the package and the cover are read, the chapters never.
     epub::EpubParser parser;
     epub::Book epub;
     if (!parser.parse(path, epub, true)) {
         qCWarning(lcAddBooks) << "cannot read the EPUB package of" << path << parser.errorString();
-        return false;
+        switch (parser.error()) {
+        case epub::EpubParser::Protected:
+            return BookError::Protected;
+        case epub::EpubParser::Unreadable:
+            return BookError::fileOr(path, BookError::Damaged);
+        default:
+            return BookError::Damaged;
+        }
     }
     book.title = epub.title();
     book.author = epub.authors();
     book.metadata = epub.metadataCodes();
     book.cover = saveCover(path, epub.coverImage);
-    return true;
+    return BookError::None;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BookDto.h"
+#include "BookError.h"
 #include "WorkerThread.h"
 #include "WorkerTypes.h"
 
@@ -21,8 +22,16 @@
 /// MaxBatch), in one transaction, reporting progress file by file, then
 /// pauses 10 ms.
 /// Missing files, files already in the library and unknown formats are
-/// skipped silently. Files are registered where they lie; only the cover is
-/// written, into the book's cache folder.
+/// skipped silently. A book file that cannot be read (damaged, a format
+/// version not supported, a comic without pages) is added under its file
+/// name without a cover and kept with its reason in refusals(), which the
+/// add summary lists. Protected books are added without a report (a PDF asks
+/// for its password when it is opened; the reader says why a DRM book does
+/// not open). Only what the library shows is read here, so a book whose text
+/// is damaged behind sound metadata is added silently and refused by the
+/// reader. Files are
+/// registered where they lie; only the cover is written, into the book's
+/// cache folder.
 ///
 /// Threads: construct and connect on the GUI thread; run() works on the
 /// worker thread with its own database connection. The files are read (title,
@@ -71,9 +80,23 @@ public:
     /// stored size; bytes that do not decode write nothing.
     static QString saveCoverData(const QString& bookPath, const QByteArray& encoded);
 
+    /// A book file that was added but cannot be read.
+    struct Refusal
+    {
+        QString path; ///< absolute, native separators
+        BookError::Reason reason = BookError::None;
+    };
+
     /// The files found by the scan (absolute paths); read it after the
     /// thread has finished.
     QStringList files() const { return m_files; }
+    /// The unreadable files of this run, in file order. Complete when
+    /// complete() or failed() is emitted; any thread.
+    QList<Refusal> refusals() const;
+    /// The add summary's lines about `refusals`, translated: a heading, then
+    /// one line per file (its name and reason), at most `shown` of them, then
+    /// "and N more". Empty when there are none.
+    static QString refusalText(const QList<Refusal>& refusals, int shown = 5);
 
 signals:
     void stateChanged(WorkerStates state);
@@ -102,6 +125,8 @@ private:
     {
         BookDto book;
         bool ok = false;
+        /// Why it is not inserted; None for a silent skip.
+        BookError::Reason error = BookError::None;
     };
     /// Starts reading the files up to ReadAhead beyond the current one that
     /// exist, are not in the library and were not seen before in this run.
@@ -111,20 +136,23 @@ private:
     /// Waits for the read of file `index`; false when there is nothing to
     /// insert (not read, unreadable, or in the library meanwhile).
     bool takeRead(int index, BookDto* book);
-    /// Fills title, author, cover and metadata by the book's format; false
-    /// when the format is not one the library adds. Runs on the helper thread.
-    bool readMetadata(BookDto& book);
-    bool readFb2(const QString& path, BookDto& book);
-    bool readMobi(const QString& path, BookDto& book);
-    /// Title, author, creator, producer and cover of a PDF that opens
-    /// without a password; false when it does not open.
-    bool readPdf(const QString& path, BookDto& book);
-    /// Title, author (from the metadata) and cover of a DjVu book; false
-    /// when it does not open.
-    bool readDjvu(const QString& path, BookDto& book);
+    /// Fills title, author, cover and metadata by the book's format into
+    /// `prepared`: ok when it is to be inserted, else the reason (None for a
+    /// format the library does not add). Runs on the helper thread.
+    void readMetadata(Prepared& prepared);
+    /// Each reader: None when the book can be added (its fields filled),
+    /// else why not. Only what the library shows is read (headers, package,
+    /// description, cover), never the whole text.
+    BookError::Reason readFb2(const QString& path, BookDto& book);
+    BookError::Reason readMobi(const QString& path, BookDto& book);
+    /// Title, author, creator, producer and cover of a PDF; one that waits
+    /// for its password is added under its file name, without a cover.
+    BookError::Reason readPdf(const QString& path, BookDto& book);
+    /// Title, author (from the metadata) and cover of a DjVu book.
+    BookError::Reason readDjvu(const QString& path, BookDto& book);
     /// Title (from the file name) and first page as cover of a comic.
-    void readComic(const QString& path, BookDto& book);
-    bool readEpub(const QString& path, BookDto& book);
+    BookError::Reason readComic(const QString& path, BookDto& book);
+    BookError::Reason readEpub(const QString& path, BookDto& book);
 
     QList<QFileInfo> m_input;
     QStringList m_files;
@@ -132,7 +160,8 @@ private:
     AddBooksErrors m_error = AddBooksNoError;
     int m_added = 0;
     int m_index = 0;
-    mutable QMutex m_mutex; ///< guards m_state and m_error
+    QList<Refusal> m_refusals;
+    mutable QMutex m_mutex; ///< guards m_state, m_error and m_refusals
 
     QThreadPool m_readers;                 ///< the helper threads
     QHash<int, QFuture<Prepared>> m_ahead; ///< by file index

@@ -726,8 +726,17 @@ void LibraryView::onAddFiles(const QFileInfoList& files, bool showCompleteMessag
     connect(worker, &AddBooksWorker::progressMessage, dialog, &ProgressDialog::setMessage);
     connect(dialog, &ProgressDialog::canceled, worker, &AddBooksWorker::cancel);
     if (showCompleteMessage) {
-        connect(worker, &AddBooksWorker::complete, this, &LibraryView::onAddFilesComplete);
+        connect(worker, &AddBooksWorker::complete, this,
+                [this, worker](int count) { onAddFilesComplete(count, worker->refusals()); });
         connect(worker, &AddBooksWorker::failed, this, &LibraryView::onAddFilesFailed);
+    } else {
+        // Dropped or opened files add without a summary, unless some could
+        // not be read: silence would leave the user wondering where they went.
+        connect(worker, &AddBooksWorker::complete, this, [this, worker] {
+            const QString refused = AddBooksWorker::refusalText(worker->refusals());
+            if (!refused.isEmpty())
+                showMessage(tr("Add books"), refused);
+        });
     }
     // The lists are refreshed once, when the worker is done, never per book:
     // by the result handlers when they are connected, else here.
@@ -745,11 +754,15 @@ void LibraryView::onWorkerFinished(bool refresh)
     emit addComplete();
 }
 
-void LibraryView::onAddFilesComplete(int bookCount)
+void LibraryView::onAddFilesComplete(int bookCount, const QList<AddBooksWorker::Refusal>& refusals)
 {
     updateCounts();
     m_all->click();
-    showMessage(tr("Add complete"), tr("%1 file(s) were successfully added into the Library").arg(bookCount));
+    QString text = tr("%1 file(s) were successfully added into the Library").arg(bookCount);
+    const QString refused = AddBooksWorker::refusalText(refusals);
+    if (!refused.isEmpty())
+        text += QStringLiteral("\n\n") + refused;
+    showMessage(tr("Add complete"), text);
 }
 
 void LibraryView::onAddFilesFailed(AddBooksErrors error)

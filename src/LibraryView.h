@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddBooksWorker.h"
 #include "WorkerTypes.h"
 
 #include <QFileInfoList>
@@ -114,7 +115,9 @@ private slots:
     void onExportFailed(ExportErrors error);
     void onImportComplete(int bookCount);
     void onImportFailed(ImportErrors error);
-    void onAddFilesComplete(int bookCount);
+    /// The add summary: how many were added, and which files could not be
+    /// read and why.
+    void onAddFilesComplete(int bookCount, const QList<AddBooksWorker::Refusal>& refusals = {});
     void onAddFilesFailed(AddBooksErrors error);
 
 protected:

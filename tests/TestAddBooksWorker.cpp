@@ -2,6 +2,7 @@
 #include "BookProvider.h"
 #include "Logger.h"
 #include "Paths.h"
+#include "util/EpubBuilder.h"
 #include "util/Fb2Builder.h"
 #include "util/TestHome.h"
 
@@ -14,12 +15,21 @@
 #include <QtTest>
 
 namespace {
+// A small sound book for the book suffixes (untitled, so the library names
+// it after the file rather than reporting it as unreadable), any bytes for
+// the rest.
 void touch(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not really a book");
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("epub"))
+        file.write(EpubBuilder().title(QString()).chapter("c1", "c1.xhtml", "<p>Text.</p>").build());
+    else if (suffix == QLatin1String("fb2"))
+        file.write(Fb2Builder().title(QString()).body(Fb2Builder::section("One", {"Text."})).build());
+    else
+        file.write("not really a book");
 }
 
 QStringList sorted(QStringList list)
@@ -370,13 +380,17 @@ private slots:
         QCOMPARE(BookProvider::instance()->getMetaData(anna.id, MetaTitle), anna.title);
 
         // A missing title falls back to the file name; an unreadable file is
-        // still listed under its name rather than silently lost.
+        // still listed under its name, and the summary says why it will not
+        // open.
         QCOMPARE(BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(untitled)).title,
                  QString("Untitled Draft"));
         const BookDto bad =
             BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(broken.fileName()));
         QCOMPARE(bad.title, QString("broken"));
         QVERIFY(bad.cover.isEmpty());
+        QCOMPARE(worker.refusals().size(), 1);
+        QCOMPARE(worker.refusals().first().path, QDir::toNativeSeparators(broken.fileName()));
+        QCOMPARE(worker.refusals().first().reason, BookError::Damaged);
     }
 
     void formatCodesFromSuffixes()

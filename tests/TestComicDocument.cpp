@@ -149,12 +149,10 @@ private slots:
         QByteArray truncated = good.build();
         truncated.chop(truncated.size() / 3);
         QTest::newRow("not an archive")
-            << "text.cbz" << QByteArray("just text") << 0 << "The file is damaged or is not a comic archive.";
-        QTest::newRow("empty file") << "empty.cbr" << QByteArray() << 0
-                                    << "The file is damaged or is not a comic archive.";
-        QTest::newRow("no images") << "none.cbz" << none.build() << 0 << "The archive holds no pages.";
-        QTest::newRow("truncated") << "cut.cbz" << truncated << 0
-                                   << "The file is damaged or is not a comic archive.";
+            << "text.cbz" << QByteArray("just text") << 0 << "The file is damaged.";
+        QTest::newRow("empty file") << "empty.cbr" << QByteArray() << 0 << "The file is damaged.";
+        QTest::newRow("no images") << "none.cbz" << none.build() << 0 << "The book has no pages.";
+        QTest::newRow("truncated") << "cut.cbz" << truncated << 0 << "The file is damaged.";
         QTest::newRow("zip named cbr") << "zip.cbr" << good.build() << 2 << QString();
     }
 
@@ -226,7 +224,7 @@ private slots:
         ComicDocument document;
         document.load(path("locked.cbz"));
         QCOMPARE(document.pageCount(), 0);
-        QCOMPARE(document.errorString(), QString("The archive is protected by a password."));
+        QCOMPARE(document.errorString(), QString("The book is protected."));
     }
 
     // ------------------------------------------------------------ RAR
@@ -312,7 +310,7 @@ private slots:
         ComicDocument document;
         document.load(cbr);
         QCOMPARE(document.pageCount(), 0);
-        QCOMPARE(document.errorString(), QString("The archive is protected by a password."));
+        QCOMPARE(document.errorString(), QString("The book is protected."));
     }
 
     void rarNamedCbzOpens()

@@ -1,3 +1,4 @@
+#include "BookError.h"
 #include "djvu/DjvuDocument.h"
 #include "util/DjvuBuilder.h"
 #include "util/TestHome.h"
@@ -327,8 +328,7 @@ private slots:
         if (!opens) {
             QVERIFY(!document.isLoaded());
             QCOMPARE(document.pageCount(), 0);
-            QCOMPARE(document.errorString(),
-                     DjvuDocument::tr("The file is damaged or is not a DjVu document."));
+            QCOMPARE(document.errorString(), BookError::text(BookError::Damaged));
             QVERIFY(document.render(naturalView(), 1).isNull());
             return;
         }
@@ -353,7 +353,7 @@ private slots:
         DjvuDocument document;
         document.load(m_dir.filePath("nowhere.djvu"));
         QVERIFY(!document.isLoaded());
-        QCOMPARE(document.errorString(), DjvuDocument::tr("The file does not exist."));
+        QCOMPARE(document.errorString(), BookError::text(BookError::Missing));
     }
 
     void concurrentUse()

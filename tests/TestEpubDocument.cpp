@@ -1,4 +1,5 @@
 #include "AddBooksWorker.h"
+#include "BookError.h"
 #include "BookFormat.h"
 #include "BookProvider.h"
 #include "Logger.h"
@@ -630,7 +631,12 @@ private slots:
         worker.start();
         QVERIFY(worker.wait(60000));
         QCOMPARE(complete.size(), 1);
+        // The broken file is added under its name, and reported with its
+        // reason.
         QCOMPARE(complete.first().first().toInt(), 3);
+        QCOMPARE(worker.refusals().size(), 1);
+        QCOMPARE(worker.refusals().first().path, QDir::toNativeSeparators(books + "/broken.epub"));
+        QCOMPARE(worker.refusals().first().reason, BookError::Damaged);
 
         const BookDto added = BookProvider::instance()->getBookByPath(QDir::toNativeSeparators(good));
         QCOMPARE(added.title, QStringLiteral("Three Chapters"));

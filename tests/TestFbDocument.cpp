@@ -162,7 +162,8 @@ private slots:
         if (metadata)
             QCOMPARE(parser.book().title(), QString("Test Book"));
 
-        // Through the document: a failed parse leaves an empty book.
+        // Through the document: a failed parse leaves an empty book, and
+        // the reason the reader shows.
         QFile file(m_dir.filePath("damaged.fb2"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(data);
@@ -172,6 +173,7 @@ private slots:
         doc.setViewPortSize(QSize(400, 500));
         QCOMPARE(doc.pageCount() > 0, full);
         QCOMPARE(doc.parsed(), full);
+        QCOMPARE(doc.errorString().isEmpty(), full);
     }
 
     void hostileSample()

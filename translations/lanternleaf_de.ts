@@ -19,6 +19,25 @@
         <source>%1 of %2 is being added. %3</source>
         <translation>%1 von %2 wird hinzugefügt. %3</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) were added but cannot be opened:</source>
+        <translation>
+            <numerusform>%n Datei wurde hinzugefügt, lässt sich aber nicht öffnen:</numerusform>
+            <numerusform>%n Dateien wurden hinzugefügt, lassen sich aber nicht öffnen:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <extracomment>One unreadable file in the add summary: %1 the file name, %2 the reason</extracomment>
+        <translation>%1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>und %n weitere</numerusform>
+            <numerusform>und %n weitere</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>BookContextMenu</name>
@@ -91,6 +110,37 @@ delete to trash</extracomment>
     <message>
         <source>Edit %1</source>
         <translation>%1 bearbeiten</translation>
+    </message>
+</context>
+<context>
+    <name>BookError</name>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Die Datei existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Die Datei kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The file is damaged.</source>
+        <translation>Die Datei ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>This format version is not supported.</source>
+        <translation>Diese Formatversion wird nicht unterstützt.</translation>
+    </message>
+    <message>
+        <source>The book is protected.</source>
+        <translation>Das Buch ist geschützt.</translation>
+    </message>
+    <message>
+        <source>The book has no pages.</source>
+        <translation>Das Buch hat keine Seiten.</translation>
+    </message>
+    <message>
+        <source>The book is larger than the program can open.</source>
+        <translation>Das Buch ist größer, als das Programm öffnen kann.</translation>
     </message>
 </context>
 <context>
@@ -1213,66 +1263,12 @@ delete to trash</extracomment>
 <context>
     <name>comics::ComicDocument</name>
     <message>
-        <source>The archive is protected by a password.</source>
-        <translation>Das Archiv ist durch ein Passwort geschützt.</translation>
-    </message>
-    <message>
-        <source>The file does not exist.</source>
-        <translation>Die Datei existiert nicht.</translation>
-    </message>
-    <message>
-        <source>The file is damaged or is not a comic archive.</source>
-        <translation>Die Datei ist beschädigt oder kein Comic-Archiv.</translation>
-    </message>
-    <message>
-        <source>The archive holds no pages.</source>
-        <translation>Das Archiv enthält keine Seiten.</translation>
-    </message>
-    <message>
         <source>Page %1</source>
         <translation>Seite %1</translation>
     </message>
     <message>
         <source>Go to page %1</source>
         <translation>Zu Seite %1 springen</translation>
-    </message>
-</context>
-<context>
-    <name>djvu::DjvuDocument</name>
-    <message>
-        <source>The file does not exist.</source>
-        <translation>Die Datei existiert nicht.</translation>
-    </message>
-    <message>
-        <source>The file cannot be read.</source>
-        <translation>Die Datei kann nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>The document has more pages than the program can show.</source>
-        <translation>Das Dokument hat mehr Seiten, als das Programm anzeigen kann.</translation>
-    </message>
-    <message>
-        <source>The file is damaged or is not a DjVu document.</source>
-        <translation>Die Datei ist beschädigt oder kein DjVu-Dokument.</translation>
-    </message>
-</context>
-<context>
-    <name>epub::EpubDocument</name>
-    <message>
-        <source>The file is damaged or is not an EPUB book.</source>
-        <translation>Die Datei ist beschädigt oder kein EPUB-Buch.</translation>
-    </message>
-    <message>
-        <source>The file is not a valid EPUB book.</source>
-        <translation>Die Datei ist kein gültiges EPUB-Buch.</translation>
-    </message>
-    <message>
-        <source>The file is damaged.</source>
-        <translation>Die Datei ist beschädigt.</translation>
-    </message>
-    <message>
-        <source>The book is protected against copying (DRM) and cannot be opened.</source>
-        <translation>Das Buch ist kopiergeschützt (DRM) und kann nicht geöffnet werden.</translation>
     </message>
 </context>
 <context>
@@ -1284,25 +1280,6 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
-    <name>mobi::MobiDocument</name>
-    <message>
-        <source>This book is protected and cannot be opened.</source>
-        <translation>Dieses Buch ist geschützt und kann nicht geöffnet werden.</translation>
-    </message>
-    <message>
-        <source>This file is not a Mobipocket book, or it is damaged.</source>
-        <translation>Diese Datei ist kein Mobipocket-Buch oder sie ist beschädigt.</translation>
-    </message>
-    <message>
-        <source>The text of this book is damaged and cannot be shown.</source>
-        <translation>Der Text dieses Buches ist beschädigt und kann nicht angezeigt werden.</translation>
-    </message>
-    <message>
-        <source>The file cannot be read.</source>
-        <translation>Die Datei kann nicht gelesen werden.</translation>
-    </message>
-</context>
-<context>
     <name>pdf::PdfDocument</name>
     <message>
         <source>Can not open file</source>
@@ -1311,22 +1288,6 @@ delete to trash</extracomment>
     <message>
         <source>The password is incorrect</source>
         <translation>Das Passwort ist falsch</translation>
-    </message>
-    <message>
-        <source>The file does not exist.</source>
-        <translation>Die Datei existiert nicht.</translation>
-    </message>
-    <message>
-        <source>The file cannot be read.</source>
-        <translation>Die Datei kann nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>The document has more pages than the program can show.</source>
-        <translation>Das Dokument hat mehr Seiten, als das Programm anzeigen kann.</translation>
-    </message>
-    <message>
-        <source>The file is damaged or is not a PDF document.</source>
-        <translation>Die Datei ist beschädigt oder kein PDF-Dokument.</translation>
     </message>
 </context>
 </TS>

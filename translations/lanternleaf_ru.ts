@@ -19,6 +19,27 @@
         <source>%1 of %2 is being added. %3</source>
         <translation>Добавляется %1 из %2. %3</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) were added but cannot be opened:</source>
+        <translation>
+            <numerusform>%n файл добавлен, но его не удаётся открыть:</numerusform>
+            <numerusform>%n файла добавлены, но их не удаётся открыть:</numerusform>
+            <numerusform>%n файлов добавлены, но их не удаётся открыть:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <extracomment>One unreadable file in the add summary: %1 the file name, %2 the reason</extracomment>
+        <translation>%1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>и ещё %n</numerusform>
+            <numerusform>и ещё %n</numerusform>
+            <numerusform>и ещё %n</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>BookContextMenu</name>
@@ -91,6 +112,37 @@ delete to trash</extracomment>
     <message>
         <source>Edit %1</source>
         <translation>Изменение «%1»</translation>
+    </message>
+</context>
+<context>
+    <name>BookError</name>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Файл не существует.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Файл не удаётся прочитать.</translation>
+    </message>
+    <message>
+        <source>The file is damaged.</source>
+        <translation>Файл повреждён.</translation>
+    </message>
+    <message>
+        <source>This format version is not supported.</source>
+        <translation>Эта версия формата не поддерживается.</translation>
+    </message>
+    <message>
+        <source>The book is protected.</source>
+        <translation>Книга защищена.</translation>
+    </message>
+    <message>
+        <source>The book has no pages.</source>
+        <translation>В книге нет страниц.</translation>
+    </message>
+    <message>
+        <source>The book is larger than the program can open.</source>
+        <translation>Книга слишком велика, программа не может её открыть.</translation>
     </message>
 </context>
 <context>
@@ -1213,66 +1265,12 @@ delete to trash</extracomment>
 <context>
     <name>comics::ComicDocument</name>
     <message>
-        <source>The archive is protected by a password.</source>
-        <translation>Архив защищён паролем.</translation>
-    </message>
-    <message>
-        <source>The file does not exist.</source>
-        <translation>Файл не существует.</translation>
-    </message>
-    <message>
-        <source>The file is damaged or is not a comic archive.</source>
-        <translation>Файл повреждён или не является архивом комикса.</translation>
-    </message>
-    <message>
-        <source>The archive holds no pages.</source>
-        <translation>В архиве нет страниц.</translation>
-    </message>
-    <message>
         <source>Page %1</source>
         <translation>Страница %1</translation>
     </message>
     <message>
         <source>Go to page %1</source>
         <translation>Перейти к странице %1</translation>
-    </message>
-</context>
-<context>
-    <name>djvu::DjvuDocument</name>
-    <message>
-        <source>The file does not exist.</source>
-        <translation>Файл не существует.</translation>
-    </message>
-    <message>
-        <source>The file cannot be read.</source>
-        <translation>Не удаётся прочитать файл.</translation>
-    </message>
-    <message>
-        <source>The document has more pages than the program can show.</source>
-        <translation>В документе больше страниц, чем может показать программа.</translation>
-    </message>
-    <message>
-        <source>The file is damaged or is not a DjVu document.</source>
-        <translation>Файл повреждён или не является документом DjVu.</translation>
-    </message>
-</context>
-<context>
-    <name>epub::EpubDocument</name>
-    <message>
-        <source>The file is damaged or is not an EPUB book.</source>
-        <translation>Файл повреждён или не является книгой EPUB.</translation>
-    </message>
-    <message>
-        <source>The file is not a valid EPUB book.</source>
-        <translation>Файл не является корректной книгой EPUB.</translation>
-    </message>
-    <message>
-        <source>The file is damaged.</source>
-        <translation>Файл повреждён.</translation>
-    </message>
-    <message>
-        <source>The book is protected against copying (DRM) and cannot be opened.</source>
-        <translation>Книга защищена от копирования (DRM) и не может быть открыта.</translation>
     </message>
 </context>
 <context>
@@ -1284,25 +1282,6 @@ delete to trash</extracomment>
     </message>
 </context>
 <context>
-    <name>mobi::MobiDocument</name>
-    <message>
-        <source>This book is protected and cannot be opened.</source>
-        <translation>Эта книга защищена, её невозможно открыть.</translation>
-    </message>
-    <message>
-        <source>This file is not a Mobipocket book, or it is damaged.</source>
-        <translation>Этот файл не является книгой Mobipocket или повреждён.</translation>
-    </message>
-    <message>
-        <source>The text of this book is damaged and cannot be shown.</source>
-        <translation>Текст этой книги повреждён и не может быть показан.</translation>
-    </message>
-    <message>
-        <source>The file cannot be read.</source>
-        <translation>Не удаётся прочитать файл.</translation>
-    </message>
-</context>
-<context>
     <name>pdf::PdfDocument</name>
     <message>
         <source>Can not open file</source>
@@ -1311,22 +1290,6 @@ delete to trash</extracomment>
     <message>
         <source>The password is incorrect</source>
         <translation>Неверный пароль</translation>
-    </message>
-    <message>
-        <source>The file does not exist.</source>
-        <translation>Файл не существует.</translation>
-    </message>
-    <message>
-        <source>The file cannot be read.</source>
-        <translation>Не удаётся прочитать файл.</translation>
-    </message>
-    <message>
-        <source>The document has more pages than the program can show.</source>
-        <translation>В документе больше страниц, чем может показать программа.</translation>
-    </message>
-    <message>
-        <source>The file is damaged or is not a PDF document.</source>
-        <translation>Файл повреждён или не является документом PDF.</translation>
     </message>
 </context>
 </TS>

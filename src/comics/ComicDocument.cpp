@@ -77,7 +77,7 @@ void ComicDocument::load(const QString& path)
     m_pages.clear();
     m_order.clear();
     m_numbers.clear();
-    m_errorString.clear();
+    m_error = BookError::None;
     m_unpacker.reset();
     bool solid = false;
 
@@ -114,15 +114,16 @@ void ComicDocument::load(const QString& path)
 
     if (encrypted) {
         // Pages that cannot be decoded would show as blank pages.
-        m_errorString = tr("The archive is protected by a password.");
+        m_error = BookError::Protected;
         m_pages.clear();
-    } else if (!QFileInfo::exists(path)) {
-        m_errorString = tr("The file does not exist.");
     } else if (entries.isEmpty()) {
-        m_errorString = tr("The file is damaged or is not a comic archive.");
+        // Not an archive the readers know, or one that cannot be read.
+        m_error = BookError::fileOr(path, BookError::Damaged);
     } else if (m_pages.isEmpty()) {
-        m_errorString = tr("The archive holds no pages.");
+        m_error = BookError::NoPages;
     }
+    if (m_error != BookError::None)
+        qCWarning(lcComics) << "comic not opened:" << path << BookError::name(m_error);
     if (m_pages.isEmpty()) {
         m_order.clear();
         m_numbers.clear();

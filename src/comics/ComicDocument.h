@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookError.h"
 #include "ImageDocument.h"
 
 #include <QHash>
@@ -70,7 +71,10 @@ public:
     int calcProgressByPage(const int page) const override;
     double progress() const override { return calcProgressByPage(page()); }
     bool isLoaded() const override { return !m_pages.isEmpty(); }
-    QString errorString() const override { return m_errorString; }
+    QString errorString() const override { return BookError::text(m_error); }
+    /// Why load() failed; None after success (and, for a PDF, while it
+    /// waits for its password).
+    BookError::Reason error() const { return m_error; }
 
 private:
     QByteArray readPage(int number);
@@ -81,7 +85,7 @@ private:
     QStringList m_order;           ///< the page entries in archive order
     QHash<QString, int> m_numbers; ///< entry name -> page number
     std::unique_ptr<ArchiveReader> m_reader;
-    QString m_errorString;
+    BookError::Reason m_error = BookError::None;
     std::unique_ptr<SolidUnpacker> m_unpacker; ///< solid RAR archives only
 };
 

@@ -25,7 +25,7 @@ void DjvuDocument::load(const QString& path)
 {
     stopTexts();
     m_pageCount = 0;
-    m_errorString.clear();
+    m_error = BookError::None;
     m_outlines.clear();
     m_outlinesRead = false;
 
@@ -35,16 +35,16 @@ void DjvuDocument::load(const QString& path)
                      .arg(m_document->lastMessage()));
         switch (m_document->lastError()) {
         case Document::FileNotFound:
-            m_errorString = tr("The file does not exist.");
+            m_error = BookError::Missing;
             break;
         case Document::CannotOpen:
-            m_errorString = tr("The file cannot be read.");
+            m_error = BookError::fileOr(path, BookError::Damaged);
             break;
         case Document::TooManyPages:
-            m_errorString = tr("The document has more pages than the program can show.");
+            m_error = BookError::TooLarge;
             break;
         default:
-            m_errorString = tr("The file is damaged or is not a DjVu document.");
+            m_error = BookError::Damaged;
             break;
         }
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookError.h"
 #include "RenderedDocument.h"
 
 #include <memory>
@@ -32,7 +33,10 @@ public:
     // --- IDocument ---
     QList<TocPoint> toc() const override;
     bool isLoaded() const override { return m_pageCount > 0; }
-    QString errorString() const override { return m_errorString; }
+    QString errorString() const override { return BookError::text(m_error); }
+    /// Why load() failed; None after success (and, for a PDF, while it
+    /// waits for its password).
+    BookError::Reason error() const { return m_error; }
 
     // --- for the add-books worker ---
     /// The title from the metadata; empty when the book has none.
@@ -48,7 +52,7 @@ protected:
 private:
     std::unique_ptr<Document> m_document;
     int m_pageCount = 0;
-    QString m_errorString;
+    BookError::Reason m_error = BookError::None;
 
     mutable QList<TocPoint> m_outlines;
     mutable bool m_outlinesRead = false;

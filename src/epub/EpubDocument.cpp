@@ -1,5 +1,6 @@
 #include "epub/EpubDocument.h"
 
+#include "BookError.h"
 #include "BookResources.h"
 #include "epub/EpubConverter.h"
 #include "epub/EpubParser.h"
@@ -29,17 +30,21 @@ void EpubDocument::load()
     case EpubParser::NoError:
         break;
     case EpubParser::Unreadable:
-        setErrorString(tr("The file is damaged or is not an EPUB book."));
+        // Not a readable archive: missing, unreadable, or not a zip at all.
+        setErrorString(BookError::text(BookError::fileOr(m_path, BookError::Damaged)));
         break;
     case EpubParser::NotEpub:
-        setErrorString(tr("The file is not a valid EPUB book."));
-        break;
     case EpubParser::Damaged:
-        setErrorString(tr("The file is damaged."));
+        setErrorString(BookError::text(BookError::Damaged));
         break;
     case EpubParser::Protected:
-        setErrorString(tr("The book is protected against copying (DRM) and cannot be opened."));
+        setErrorString(BookError::text(BookError::Protected));
         break;
+    }
+    if (!m_parsed) {
+        if (errorString().isEmpty())
+            setErrorString(BookError::text(BookError::Damaged));
+        qCWarning(lcEpub) << "EpubDocument::load" << m_path << parser.errorString();
     }
     LoadStats stats;
     stats.parseMs = timer.restart();
@@ -48,7 +53,7 @@ void EpubDocument::load()
     setLoadStats(stats);
     if (m_parsed && m_converter->chapters().isEmpty()) {
         qCWarning(lcEpub) << "no readable chapter in" << m_path;
-        setErrorString(tr("The file is damaged."));
+        setErrorString(BookError::text(BookError::Damaged));
     }
 }
 

@@ -1,10 +1,12 @@
 #include "fb2/FbDocument.h"
 
+#include "BookError.h"
 #include "BookResources.h"
 #include "fb2/FbConverter.h"
 #include "fb2/FbParser.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QLoggingCategory>
 #include <QUrl>
@@ -28,8 +30,23 @@ void FbDocument::load()
     m_book = m_parsed ? parser.takeBook() : Book();
     m_text = BookText();
     m_resources.reset();
-    if (!m_parsed)
+    BookError::Reason reason = BookError::None;
+    if (!m_parsed) {
+        // The parser's reasons (XML errors, entity declarations, nesting,
+        // size) are details for the log; the user reads one of a few.
+        reason = BookError::checkFile(m_path);
+        if (reason == BookError::None)
+            reason =
+                QFileInfo(m_path).size() > FbParser::maxFileSize ? BookError::TooLarge : BookError::Damaged;
         qCWarning(lcFb2) << "FbDocument::load" << m_path << parser.errorString();
+    } else if (m_book.bodies.isEmpty()) {
+        // Sound XML, but no body: a FictionBook always has one, and without
+        // it the reader would open on an empty page.
+        reason = BookError::Damaged;
+        m_parsed = false;
+        qCWarning(lcFb2) << "FbDocument::load" << m_path << "has no body";
+    }
+    setErrorString(BookError::text(reason));
     LoadStats stats;
     stats.parseMs = timer.restart();
     convert();

@@ -1,5 +1,6 @@
 #include "mobi/MobiDocument.h"
 
+#include "BookError.h"
 #include "BookResources.h"
 
 #include <QElapsedTimer>
@@ -34,25 +35,31 @@ void MobiDocument::load()
         stats.parseMs = timer.restart();
         m_converter.convert(content);
     }
+    BookError::Reason reason = BookError::None;
     switch (m_reader.error()) {
     case MobiReader::NoError:
-        setErrorString(QString());
+        // Opened and decoded, yet not one chapter came out of it.
+        if (m_converter.chapters().isEmpty())
+            reason = BookError::Damaged;
         break;
     case MobiReader::Protected:
-        setErrorString(tr("This book is protected and cannot be opened."));
+        reason = BookError::Protected;
         break;
     case MobiReader::NotMobi:
-        setErrorString(tr("This file is not a Mobipocket book, or it is damaged."));
-        break;
     case MobiReader::NoText:
-        setErrorString(tr("The text of this book is damaged and cannot be shown."));
+        reason = BookError::Damaged;
         break;
     case MobiReader::CannotRead:
-        setErrorString(tr("The file cannot be read."));
+        reason = BookError::fileOr(m_path, BookError::Damaged);
+        break;
+    case MobiReader::Unsupported:
+        reason = BookError::Unsupported;
         break;
     }
+    setErrorString(BookError::text(reason));
     if (!errorString().isEmpty())
-        qCWarning(lcMobi) << "MobiDocument::load" << m_path << m_reader.errorString();
+        qCWarning(lcMobi) << "MobiDocument::load" << m_path << BookError::name(reason)
+                          << m_reader.errorString();
     if (m_opened && !m_converter.chapters().isEmpty()) {
         // The images come from a reader of their own: the documents that
         // show them may be laid out on a worker thread, and a reader is used

@@ -83,6 +83,21 @@ bool MobiReader::isKf8() const
     return m_header.fileVersion() >= 8;
 }
 
+bool MobiReader::isTextComplete() const
+{
+    const int count = m_header.textRecordCount();
+    if (count >= m_pdb.recordCount())
+        return false;
+    // The record after the text must begin inside the file too, or the last
+    // text record was cut.
+    const int last = qMin(count + 1, m_pdb.recordCount() - 1);
+    for (int i = 1; i <= last; ++i) {
+        if (m_pdb.recordSize(i) <= 0)
+            return false;
+    }
+    return true;
+}
+
 QString MobiReader::title() const
 {
     if (m_plain)
@@ -227,6 +242,18 @@ QByteArray MobiReader::text()
         return result;
     if (isProtected()) {
         fail(Protected, QStringLiteral("the book is protected (DRM)"));
+        return result;
+    }
+    // An unknown code would otherwise be read as uncompressed text and shown
+    // as garbage.
+    if (!isCompressionSupported()) {
+        fail(Unsupported, QStringLiteral("unknown text compression %1").arg(m_header.compressionCode()));
+        return result;
+    }
+    // Showing the part that is there would pass half a book off as the
+    // whole one.
+    if (!isTextComplete()) {
+        fail(NoText, QStringLiteral("the file is cut short: text records are missing"));
         return result;
     }
     const int compression = m_header.compression();

@@ -34,10 +34,11 @@ public:
     enum Error
     {
         NoError,
-        CannotRead, ///< missing, unreadable, or not a Palm database
-        NotMobi,    ///< a Palm database of another kind, or record 0 damaged
-        Protected,  ///< encrypted (DRM)
-        NoText,     ///< opened, but no text could be decoded
+        CannotRead,  ///< missing, unreadable, or not a Palm database
+        NotMobi,     ///< a Palm database of another kind, or record 0 damaged
+        Protected,   ///< encrypted (DRM)
+        NoText,      ///< opened, but no text could be decoded
+        Unsupported, ///< a compression this reader does not know
     };
 
     bool open(const QString& path);
@@ -50,6 +51,13 @@ public:
     const PdbFile& pdb() const { return m_pdb; }
     bool isPlainPalmDoc() const { return m_plain; }
     bool isProtected() const { return m_header.isProtected(); }
+    /// Whether the text is stored in a compression this reader decodes
+    /// (none, PalmDOC, HUFF/CDIC). Known from record 0 alone.
+    bool isCompressionSupported() const { return m_header.compressionCode() == m_header.compression(); }
+    /// Whether every text record the header counts is in the file. A file
+    /// cut short (an interrupted copy) still lists all its records; those
+    /// past its end read as empty. Known without decoding anything.
+    bool isTextComplete() const;
     /// A KF8-only book (its text is read through the KF8 layout).
     bool isKf8() const;
 

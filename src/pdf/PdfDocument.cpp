@@ -39,7 +39,7 @@ void PdfDocument::load(const QString& path)
     stopTexts();
     m_loaded = false;
     m_pageCount = 0;
-    m_errorString.clear();
+    m_error = BookError::None;
     m_outlines.clear();
     m_outlinesRead = false;
 
@@ -64,16 +64,16 @@ void PdfDocument::load(const QString& path)
         logDebug(QStringLiteral("pdf::PdfDocument::loadloading error:%1").arg(code));
         switch (code) {
         case Document::FileNotFound:
-            m_errorString = tr("The file does not exist.");
+            m_error = BookError::Missing;
             break;
         case Document::CannotOpen:
-            m_errorString = tr("The file cannot be read.");
+            m_error = BookError::fileOr(path, BookError::Damaged);
             break;
         case Document::TooManyPages:
-            m_errorString = tr("The document has more pages than the program can show.");
+            m_error = BookError::TooLarge;
             break;
         default:
-            m_errorString = tr("The file is damaged or is not a PDF document.");
+            m_error = BookError::Damaged;
             break;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookError.h"
 #include "RenderedDocument.h"
 
 #include <functional>
@@ -41,7 +42,10 @@ public:
     // --- IDocument ---
     QList<TocPoint> toc() const override;
     bool isLoaded() const override { return m_loaded; }
-    QString errorString() const override { return m_errorString; }
+    QString errorString() const override { return BookError::text(m_error); }
+    /// Why load() failed; None after success (and, for a PDF, while it
+    /// waits for its password).
+    BookError::Reason error() const { return m_error; }
 
     // --- for the add-books worker ---
     QString title() const;
@@ -65,7 +69,7 @@ private:
     PasswordPrompt m_prompt;
     int m_pageCount = 0;
     bool m_loaded = false;
-    QString m_errorString;
+    BookError::Reason m_error = BookError::None;
 
     mutable QList<TocPoint> m_outlines;
     mutable bool m_outlinesRead = false;

@@ -282,6 +282,46 @@ private slots:
         }
     }
 
+    // Files that cannot be read are named in the summary with their reason,
+    // also when the files came without a summary (dropped, command line).
+    void addingNamesUnreadableFiles_data()
+    {
+        QTest::addColumn<bool>("withMessage");
+        QTest::newRow("add dialog") << true;
+        QTest::newRow("command line") << false;
+    }
+    void addingNamesUnreadableFiles()
+    {
+        QFETCH(bool, withMessage);
+        QTemporaryDir dir;
+        Fb2Builder().title("Sound").body(Fb2Builder::section("1", {"Text"})).write(dir.path(), "sound.fb2");
+        QFile broken(dir.path() + "/broken.fb2");
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("<?xml version=\"1.0\"?><FictionBook><description><title-info>");
+        broken.close();
+        LibraryView view(m_books.get(), m_folders.get());
+        QSignalSpy complete(&view, &LibraryView::addComplete);
+        MessageView::setNextAnswer(QDialogButtonBox::AcceptRole);
+        view.onAddFiles({QFileInfo(dir.path())}, withMessage);
+        QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, 20000);
+
+        const auto shown = MessageView::shownMessages();
+        QCOMPARE(shown.size(), 1);
+        const QString refused =
+            "1 file(s) were added but cannot be opened:\nbroken.fb2: The file is damaged.";
+        if (withMessage) {
+            QCOMPARE(shown[0].title, QString("Add complete"));
+            QCOMPARE(shown[0].text,
+                     QString("2 file(s) were successfully added into the Library\n\n") + refused);
+        } else {
+            QCOMPARE(shown[0].title, QString("Add books"));
+            QCOMPARE(shown[0].text, refused);
+        }
+        // The unreadable file is listed under its name, like a PDF waiting
+        // for its password.
+        QCOMPARE(BookProvider::instance()->bookCount(), 2);
+    }
+
     // However many books, the lists are read again once, at the end.
     void addingRefreshesTheListsOnce_data()
     {

@@ -372,6 +372,17 @@ private slots:
             QCOMPARE(asked, 3);
             QVERIFY(document.errorString().isEmpty());
         }
+        {
+            // A password that really begins or ends with a space.
+            const QString spaced = PdfBuilder().pages(1, "x").userPassword(" pad ").write(m_dir.path(), "pad.pdf");
+            PdfDocument document;
+            document.setPasswordPrompt([&](bool wrongBefore, QString* password) {
+                *password = " pad ";
+                return !wrongBefore;
+            });
+            document.load(spaced);
+            QVERIFY(document.isLoaded());
+        }
         QCOMPARE(PdfDocument::wrongPasswordText(), QString("The password is incorrect"));
         QCOMPARE(PdfDocument::wrongPasswordTitle(), QString("Can not open file"));
     }

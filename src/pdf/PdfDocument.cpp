@@ -49,7 +49,11 @@ void PdfDocument::load(const QString& path)
         bool wrongBefore = false;
         QString password;
         while (m_prompt && m_prompt(wrongBefore, &password)) {
-            if (m_document->load(path, password.trimmed())) {
+            // Spaces around a pasted password are usually a slip, but they
+            // may belong to it: the text as typed first, then trimmed.
+            if (m_document->load(path, password) ||
+                (password.trimmed() != password && m_document->lastErrorCode() == Document::PasswordNeeded &&
+                 m_document->load(path, password.trimmed()))) {
                 m_loaded = true;
                 break;
             }

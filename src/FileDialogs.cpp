@@ -1,8 +1,6 @@
 #include "FileDialogs.h"
 
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QQueue>
 
 namespace {
@@ -19,27 +17,6 @@ bool takeAnswer(QStringList& paths)
     paths = answers().dequeue();
     return true;
 }
-
-// Where the next dialog opens: the folder of the last pick in this session,
-// else the home folder. Qt would start in the working directory, which for a
-// program started from a menu is "/" or wherever the launcher was.
-QString& lastFolder()
-{
-    static QString folder;
-    return folder;
-}
-
-QString startIn()
-{
-    const QString& last = lastFolder();
-    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
-}
-
-void remember(const QString& path, bool isFolder)
-{
-    if (!path.isEmpty())
-        lastFolder() = isFolder ? path : QFileInfo(path).absolutePath();
-}
 } // namespace
 
 QStringList FileDialogs::openFileNames(QWidget* parent, const QString& caption, const QString& filter)
@@ -47,9 +24,7 @@ QStringList FileDialogs::openFileNames(QWidget* parent, const QString& caption, 
     QStringList paths;
     if (takeAnswer(paths))
         return paths;
-    paths = QFileDialog::getOpenFileNames(parent, caption, startIn(), filter);
-    remember(paths.value(0), false);
-    return paths;
+    return QFileDialog::getOpenFileNames(parent, caption, QString(), filter);
 }
 
 QString FileDialogs::openFileName(QWidget* parent, const QString& caption, const QString& filter)
@@ -57,9 +32,7 @@ QString FileDialogs::openFileName(QWidget* parent, const QString& caption, const
     QStringList paths;
     if (takeAnswer(paths))
         return paths.value(0);
-    const QString path = QFileDialog::getOpenFileName(parent, caption, startIn(), filter);
-    remember(path, false);
-    return path;
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
 }
 
 QString FileDialogs::saveFileName(QWidget* parent, const QString& caption, const QString& filter)
@@ -67,9 +40,7 @@ QString FileDialogs::saveFileName(QWidget* parent, const QString& caption, const
     QStringList paths;
     if (takeAnswer(paths))
         return paths.value(0);
-    const QString path = QFileDialog::getSaveFileName(parent, caption, startIn(), filter);
-    remember(path, false);
-    return path;
+    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
 }
 
 QString FileDialogs::existingDirectory(QWidget* parent, const QString& caption, const QString& startFolder,
@@ -81,10 +52,7 @@ QString FileDialogs::existingDirectory(QWidget* parent, const QString& caption, 
     QFileDialog::Options options = QFileDialog::ShowDirsOnly;
     if (!resolveSymlinks)
         options |= QFileDialog::DontResolveSymlinks;
-    const QString folder =
-        QFileDialog::getExistingDirectory(parent, caption, startFolder.isEmpty() ? startIn() : startFolder, options);
-    remember(folder, true);
-    return folder;
+    return QFileDialog::getExistingDirectory(parent, caption, startFolder, options);
 }
 
 void FileDialogs::setNextAnswer(const QStringList& paths)

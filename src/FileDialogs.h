@@ -14,10 +14,8 @@ public:
     static QStringList openFileNames(QWidget* parent, const QString& caption, const QString& filter);
     static QString openFileName(QWidget* parent, const QString& caption, const QString& filter);
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& filter);
-    /// Dialogs open where the last one of this session picked, else in the
-    /// home folder. A folder dialog shows folders only and opens at
-    /// startFolder when given; resolveSymlinks false keeps a chosen link as
-    /// the user picked it.
+    /// A folder dialog showing folders only, opened at startFolder;
+    /// resolveSymlinks false keeps a chosen link as the user picked it.
     static QString existingDirectory(QWidget* parent, const QString& caption,
                                      const QString& startFolder = QString(), bool resolveSymlinks = true);
 

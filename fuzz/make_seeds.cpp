@@ -237,7 +237,7 @@ void archiveSeeds(const QString& scratch)
         QStringList options;
     };
     const RarSeed rars[] = {{"plain.cbr", {}}, {"solid.cbr", {"-s"}}, {"password.cbr", {"-pSECRET"}},
-                            {"headers-locked.cbr", {"-hpSECRET"}}, {"rar4.cbr", {"-ma4"}}};
+                            {"headers-locked.cbr", {"-hpSECRET"}}};
     for (const RarSeed& seed : rars) {
         QFile::remove(cbr);
         if (!ComicFixtures::writeCbr(cbr, rarPages, seed.options)) {

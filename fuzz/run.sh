@@ -3,7 +3,7 @@
 # other, on a working corpus seeded from fuzz/seeds. Prints one line per
 # fuzzer: executions, coverage (cov, ft) and findings.
 #
-#   fuzz/run.sh SECONDS [name...]      (default: every fuzzer)
+#   fuzz/run.sh SECONDS [name[=SECONDS]...]   (default: every fuzzer)
 #
 # Environment: BUILD_DIR (default build-fuzz), JOBS (default 2), NICE (default 5).
 # Findings land in $BUILD_DIR/findings/<name>/, logs in $BUILD_DIR/logs/.
@@ -13,10 +13,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 all=(fb2 fb2_meta epub mobi zip rar comic pdf library)
 
-[ $# -ge 1 ] && [[ $1 =~ ^[0-9]+$ ]] || { echo "usage: $0 SECONDS [${all[*]}]" >&2; exit 2; }
-seconds=$1
+[ $# -ge 1 ] && [[ $1 =~ ^[0-9]+$ ]] || { echo "usage: $0 SECONDS [name[=SECONDS]...] (${all[*]})" >&2; exit 2; }
+default_seconds=$1
 shift
-names=("$@")
+names=()
+declare -A budget=()
+for arg in "$@"; do
+  n=${arg%%=*}
+  names+=("$n")
+  if [[ $arg == *=* ]]; then budget[$n]=${arg#*=}; fi
+done
 [ ${#names[@]} -gt 0 ] || names=("${all[@]}")
 
 build=${BUILD_DIR:-$root/build-fuzz}
@@ -25,8 +31,8 @@ nice=${NICE:-5}
 
 # Largest input per fuzzer: far above the seeds, small enough that one input
 # never costs more than a fraction of a second.
-declare -A maxlen=([fb2]=65536 [fb2_meta]=65536 [epub]=65536 [mobi]=65536 [zip]=65536
-  [rar]=65536 [comic]=65536 [pdf]=65536 [library]=65536)
+declare -A maxlen=([fb2]=65536 [fb2_meta]=65536 [epub]=32768 [mobi]=65536 [zip]=16384
+  [rar]=16384 [comic]=16384 [pdf]=65536 [library]=32768)
 
 for n in "${names[@]}"; do
   [ -n "${maxlen[$n]:-}" ] || { echo "unknown fuzzer: $n (known: ${all[*]})" >&2; exit 2; }
@@ -57,6 +63,7 @@ for n in "${names[@]}"; do
   [ -d "$here/seeds/$n" ] && cp -n "$here/seeds/$n"/* "$corpus/" 2>/dev/null || true
   log=$build/logs/$n.log
   : >"$log"
+  seconds=${budget[$n]:-$default_seconds}
   start=$(date +%s)
   execs=0
   runs=0

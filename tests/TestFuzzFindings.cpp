@@ -91,6 +91,21 @@ int rarEntries(const QString& path)
     return names.isEmpty() ? Refused : data.size();
 }
 
+/// Entries extracted one by one into a folder.
+int rarExtracted(const QString& path)
+{
+    RarReader reader;
+    const QStringList names = reader.fileList(path);
+    QTemporaryDir target;
+    int extracted = 0;
+    for (const QString& name : names) {
+        QString out;
+        if (reader.extract(path, name, target.path(), out) && !out.isEmpty())
+            ++extracted;
+    }
+    return names.isEmpty() ? Refused : extracted;
+}
+
 int comicPages(const QString& path)
 {
     comics::ComicDocument document;
@@ -128,7 +143,7 @@ const QHash<QString, Runner>& runners()
 {
     static const QHash<QString, Runner> all = {
         {"fb2", fb2Chapters}, {"fb2-meta", fb2Metadata}, {"epub", epubChapters},
-        {"mobi", mobiChapters}, {"zip", zipEntries},      {"rar", rarEntries},
+        {"mobi", mobiChapters}, {"zip", zipEntries},      {"rar", rarEntries}, {"rar-extract", rarExtracted},
         {"comic", comicPages},  {"pdf", pdfPages},        {"library", libraryBooks},
     };
     return all;
@@ -166,6 +181,19 @@ void TestFuzzFindings::findings_data()
     // would allocate the window before unpacking anything. Listed, not read.
     QTest::newRow("rar: 2 GiB dictionary") << "rar-dictionary-2gb.cbr" << "rar" << 0
                                              << "a dictionary of 2147483648 bytes";
+    // A first volume whose entry goes on in a next volume, which does not
+    // exist: the library asks for it, and any answer but "no" has it try to
+    // open it again for ever (listing, probing, reading and extracting).
+    QTest::newRow("rar: next volume missing") << "rar-next-volume.cbr" << "rar" << 0 << "";
+    QTest::newRow("rar: next volume missing, extracted")
+        << "rar-next-volume.cbr" << "rar-extract" << 0 << "";
+    QTest::newRow("comic: next volume missing") << "rar-next-volume.cbr" << "comic" << Refused << "";
+    // The same with a real first volume (one page split over three volumes,
+    // the others missing), as a reader may well have on disk.
+    QTest::newRow("rar: first volume alone") << "rar-split-first-volume.cbr" << "rar" << 0 << "";
+    QTest::newRow("rar: first volume alone, extracted")
+        << "rar-split-first-volume.cbr" << "rar-extract" << 0 << "";
+    QTest::newRow("comic: first volume alone") << "rar-split-first-volume.cbr" << "comic" << 1 << "";
 }
 
 void TestFuzzFindings::findings()

@@ -79,7 +79,8 @@ void initialize(int* argc, char*** argv)
     const QString logs = Paths::logFolder();
     const QDate today = QDate::currentDate();
     for (int d = -1; d <= 1; ++d) {
-        const QString name = logs + QStringLiteral("/log_%1.txt").arg(today.addDays(d).toString("yyyy_MM_dd"));
+        const QString name =
+            logs + QStringLiteral("/log_%1.txt").arg(today.addDays(d).toString("yyyy_MM_dd"));
         QFile::remove(name);
         QFile::link(QStringLiteral("/dev/null"), name);
     }
@@ -112,8 +113,8 @@ QString writeScratch(const QString& name, const QByteArray& data)
 void clearDir(const QString& path)
 {
     QDir dir(path);
-    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                    QDir::NoDotAndDotDot);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& info : entries) {
         if (info.isDir() && !info.isSymLink())
             QDir(info.filePath()).removeRecursively();
@@ -146,7 +147,8 @@ QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries)
     for (const auto& entry : entries) {
         const QByteArray name = entry.first.toUtf8();
         const QByteArray& data = entry.second;
-        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
+        const quint32 crc =
+            quint32(crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
         const quint32 offset = quint32(out.size());
         append32(out, 0x04034b50);
         append16(out, 20);

@@ -15,7 +15,7 @@
 namespace {
 
 const char* const partNames[] = {
-    "META-INF/container.xml", "OEBPS/content.opf", "OEBPS/toc.ncx", "OEBPS/nav.xhtml",
+    "META-INF/container.xml", "OEBPS/content.opf", "OEBPS/toc.ncx",   "OEBPS/nav.xhtml",
     "OEBPS/c1.xhtml",         "OEBPS/c2.xhtml",    "OEBPS/style.css", "OEBPS/images/cover.png",
 };
 constexpr int namedParts = int(sizeof(partNames) / sizeof(partNames[0]));
@@ -32,8 +32,8 @@ QByteArray bookFrom(const uint8_t* data, size_t size)
     for (int i = 0; i < parts.size() && i < maxParts; ++i) {
         if (parts[i].isEmpty())
             continue;
-        const QString name = i < namedParts ? QString::fromLatin1(partNames[i])
-                                            : QStringLiteral("OEBPS/extra%1.xhtml").arg(i);
+        const QString name =
+            i < namedParts ? QString::fromLatin1(partNames[i]) : QStringLiteral("OEBPS/extra%1.xhtml").arg(i);
         entries << qMakePair(name, parts[i]);
     }
     return fuzz::storedZip(entries);

@@ -56,8 +56,8 @@ QByteArray archiveFrom(const uint8_t* data, size_t size)
     for (int i = 0; i < parts.size() && i < maxParts; ++i) {
         if (parts[i].isEmpty())
             continue;
-        const QString name = i < namedParts ? QString::fromLatin1(entryNames[i])
-                                            : QStringLiteral("books/%1/file").arg(i);
+        const QString name =
+            i < namedParts ? QString::fromLatin1(entryNames[i]) : QStringLiteral("books/%1/file").arg(i);
         entries << qMakePair(name, parts[i]);
     }
     return fuzz::storedZip(entries);
@@ -101,17 +101,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QStringList root = listing(g_root);
     if (root != QStringList({QStringLiteral("books"), QStringLiteral("library.lvx")}))
         fault("written outside the destination", root);
-    for (const QFileInfo& info : QDir(g_destination).entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                                  QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& info :
+         QDir(g_destination)
+             .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         if (!info.isFile() || info.isSymLink())
             fault("not a plain file in the destination", {info.fileName()});
     }
-    for (const QFileInfo& folder : QDir(g_cacheRoot).entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                                  QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& folder :
+         QDir(g_cacheRoot)
+             .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         if (!folder.isDir() || folder.fileName().size() != 32)
             fault("not a book cache folder", {folder.fileName()});
-        for (const QFileInfo& file : QDir(folder.filePath()).entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                                          QDir::System | QDir::NoDotAndDotDot))
+        for (const QFileInfo& file :
+             QDir(folder.filePath())
+                 .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
             if (!file.isFile() || file.isSymLink())
                 fault("not a plain file in a cache folder", {file.filePath()});
     }

@@ -17,12 +17,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     // the whole run keeps them.
     // Never destroyed: nothing at exit may depend on Poppler's own statics.
     static pdf::Document* keeper = new pdf::Document;
-    const QString path = fuzz::writeScratch(
-        QStringLiteral("keeper.pdf"),
-        QByteArray("%PDF-1.4\n1 0 obj <</Type /Catalog /Pages 2 0 R>> endobj\n"
-                   "2 0 obj <</Type /Pages /Kids [3 0 R] /Count 1>> endobj\n"
-                   "3 0 obj <</Type /Page /Parent 2 0 R /MediaBox [0 0 10 10]>> endobj\n"
-                   "trailer <</Root 1 0 R>>\n%%EOF\n"));
+    const QString path =
+        fuzz::writeScratch(QStringLiteral("keeper.pdf"),
+                           QByteArray("%PDF-1.4\n1 0 obj <</Type /Catalog /Pages 2 0 R>> endobj\n"
+                                      "2 0 obj <</Type /Pages /Kids [3 0 R] /Count 1>> endobj\n"
+                                      "3 0 obj <</Type /Page /Parent 2 0 R /MediaBox [0 0 10 10]>> endobj\n"
+                                      "trailer <</Root 1 0 R>>\n%%EOF\n"));
     if (!keeper->load(path)) {
         std::fprintf(stderr, "fuzz_pdf: the keeper document does not open\n");
         std::abort();

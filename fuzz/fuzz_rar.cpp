@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!names.isEmpty())
         reader.extract(archive, names.last(), target, outPath);
 
-    const QStringList root = QDir(g_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                    QDir::NoDotAndDotDot);
+    const QStringList root =
+        QDir(g_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (root != QStringList({QStringLiteral("book.cbr"), QStringLiteral("out")})) {
         std::fprintf(stderr, "fuzz_rar: written outside the target folder: %s\n",
                      qPrintable(root.join(QLatin1Char(' '))));

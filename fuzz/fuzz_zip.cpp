@@ -53,15 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         reader.extract(archive, names.first(), target + "/name", outPath);
 
     // Zip-slip: the root holds the archive and the target folder, nothing else.
-    const QStringList root = QDir(g_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                    QDir::NoDotAndDotDot);
+    const QStringList root =
+        QDir(g_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (root != QStringList({QStringLiteral("book.zip"), QStringLiteral("out")})) {
         std::fprintf(stderr, "fuzz_zip: written outside the target folder: %s\n",
                      qPrintable(root.join(QLatin1Char(' '))));
         std::abort();
     }
-    const QStringList scratch = QDir(fuzz::scratchDir()).entryList(QDir::AllEntries | QDir::Hidden |
-                                                                   QDir::System | QDir::NoDotAndDotDot);
+    const QStringList scratch =
+        QDir(fuzz::scratchDir())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (scratch != QStringList(QStringLiteral("zip"))) {
         std::fprintf(stderr, "fuzz_zip: written outside the target folder: %s\n",
                      qPrintable(scratch.join(QLatin1Char(' '))));

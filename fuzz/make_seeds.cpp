@@ -56,8 +56,9 @@ QByteArray joinParts(const QList<QByteArray>& parts)
 void fb2Seeds()
 {
     const QString sections =
-        Fb2Builder::section("One", {"<p>Plain <emphasis>em</emphasis> <strong>strong</strong> "
-                                    "<strikethrough>s</strikethrough> <a l:href=\"#n1\">1</a></p>"},
+        Fb2Builder::section("One",
+                            {"<p>Plain <emphasis>em</emphasis> <strong>strong</strong> "
+                             "<strikethrough>s</strikethrough> <a l:href=\"#n1\">1</a></p>"},
                             "s1") +
         "<section><title><p>Two</p></title><epigraph><p>Epigraph</p><text-author>A</text-author></epigraph>"
         "<poem><title><p>Poem</p></title><stanza><v>Verse one</v><v>Verse two</v></stanza></poem>"
@@ -66,33 +67,39 @@ void fb2Seeds()
         "<image l:href=\"#pic\"/><subtitle>Sub</subtitle>"
         "<section><title><p>Nested</p></title><p>Deep</p></section></section>";
     const QImage small = Fb2Builder::makeImage(4, 4);
-    const QByteArray full = Fb2Builder()
-                                .title("Seed")
-                                .author("Ann", "Writer")
-                                .cover("cover.png")
-                                .image("cover.png", small)
-                                .image("pic", small)
-                                .body("<title><p>Book</p></title>" + sections)
-                                .body("<section id=\"n1\"><title><p>1</p></title><p>Note</p></section>", "notes")
-                                .build();
+    const QByteArray full =
+        Fb2Builder()
+            .title("Seed")
+            .author("Ann", "Writer")
+            .cover("cover.png")
+            .image("cover.png", small)
+            .image("pic", small)
+            .body("<title><p>Book</p></title>" + sections)
+            .body("<section id=\"n1\"><title><p>1</p></title><p>Note</p></section>", "notes")
+            .build();
     const QByteArray cp1251 = Fb2Builder()
                                   .encoding("windows-1251")
                                   .title(QString::fromUtf8("Книга"))
                                   .author(QString::fromUtf8("Анна"), QString::fromUtf8("Писатель"))
                                   .body(Fb2Builder::section(QString::fromUtf8("Глава"), {"<p>Текст</p>"}))
                                   .build();
-    const QByteArray utf16 = Fb2Builder().encoding("UTF-16").bom().title("Wide").body(
-        Fb2Builder::section("One", {"<p>Text</p>"})).build();
+    const QByteArray utf16 = Fb2Builder()
+                                 .encoding("UTF-16")
+                                 .bom()
+                                 .title("Wide")
+                                 .body(Fb2Builder::section("One", {"<p>Text</p>"}))
+                                 .build();
     const QByteArray plain = Fb2Builder().title("Plain").body(Fb2Builder::section("A", {"<p>B</p>"})).build();
     const QByteArray doctype =
         Fb2Builder().doctype("<!DOCTYPE FictionBook [<!ENTITY a \"aaaa\">]>").title("&a;").build();
     const QByteArray wrongRoot = Fb2Builder().root("NotFiction").title("Root").build();
-    const QByteArray coverAtEnd = Fb2Builder()
-                                      .title("Cover last")
-                                      .cover("c")
-                                      .body(Fb2Builder::section("A", {"<p>B</p>"}))
-                                      .rawBinary("c", small.isNull() ? QByteArray() : QByteArray("iVBORw0KGgo="))
-                                      .build();
+    const QByteArray coverAtEnd =
+        Fb2Builder()
+            .title("Cover last")
+            .cover("c")
+            .body(Fb2Builder::section("A", {"<p>B</p>"}))
+            .rawBinary("c", small.isNull() ? QByteArray() : QByteArray("iVBORw0KGgo="))
+            .build();
     for (const QString& fuzzer : {QStringLiteral("fb2"), QStringLiteral("fb2_meta")}) {
         save(fuzzer, "full.fb2", full);
         save(fuzzer, "cp1251.fb2", cp1251);
@@ -106,7 +113,7 @@ void fb2Seeds()
 
 // --- EPUB ---
 const char* const epubParts[] = {
-    "META-INF/container.xml", "OEBPS/content.opf", "OEBPS/toc.ncx", "OEBPS/nav.xhtml",
+    "META-INF/container.xml", "OEBPS/content.opf", "OEBPS/toc.ncx",   "OEBPS/nav.xhtml",
     "OEBPS/c1.xhtml",         "OEBPS/c2.xhtml",    "OEBPS/style.css", "OEBPS/images/cover.png",
 };
 
@@ -156,8 +163,9 @@ void epubSeeds(const QString& scratch)
     save("epub", "parts-nav-only.txt", joinParts(navOnly));
     QList<QByteArray> utf16 = parts;
     QTextCodec* codec = QTextCodec::codecForName("UTF-16LE");
-    utf16[4] = QByteArray("\xff\xfe") + codec->fromUnicode(QString::fromUtf8(parts[4]).replace(
-                                            QLatin1String("encoding=\"utf-8\""), QLatin1String("encoding=\"UTF-16\"")));
+    utf16[4] = QByteArray("\xff\xfe") +
+               codec->fromUnicode(QString::fromUtf8(parts[4]).replace(QLatin1String("encoding=\"utf-8\""),
+                                                                      QLatin1String("encoding=\"UTF-16\"")));
     save("epub", "parts-utf16-chapter.txt", joinParts(utf16));
     QList<QByteArray> escaping = parts;
     escaping[1].replace("href=\"c2.xhtml\"", "href=\"../../c2.xhtml\"");
@@ -173,31 +181,44 @@ void epubSeeds(const QString& scratch)
 // --- Mobipocket ---
 void mobiSeeds()
 {
-    const QByteArray html = "<html><head><guide><reference type=\"toc\" filepos=\"0000000120\"/></guide></head>"
-                            "<body><h1>One</h1><p>Text <a filepos=\"0000000200\">jump</a> "
-                            "<img recindex=\"00001\"/></p><mbp:pagebreak/><h2>Two</h2>"
-                            "<p>More text &amp; entities</p></body></html>";
+    const QByteArray html =
+        "<html><head><guide><reference type=\"toc\" filepos=\"0000000120\"/></guide></head>"
+        "<body><h1>One</h1><p>Text <a filepos=\"0000000200\">jump</a> "
+        "<img recindex=\"00001\"/></p><mbp:pagebreak/><h2>Two</h2>"
+        "<p>More text &amp; entities</p></body></html>";
     const QImage image = MobiBuilder::makeImage(4, 4, Qt::red);
     save("mobi", "none.mobi", MobiBuilder().text(html).compression(1).title("Seed").author("Ann").build());
     save("mobi", "palmdoc.mobi",
-         MobiBuilder().text(html).compression(2).extraFlags(3).recordSize(64).image(image).exth(201, "\0\0\0\0")
+         MobiBuilder()
+             .text(html)
+             .compression(2)
+             .extraFlags(3)
+             .recordSize(64)
+             .image(image)
+             .exth(201, "\0\0\0\0")
              .ncx({{"One", 120, -1, -1, 0}, {"Two", 300, 0, -1, 0}})
              .build());
     save("mobi", "huffcdic.mobi",
-         MobiBuilder().text(QString::fromUtf8("<p>Привет, мир</p><p>булок</p>").toUtf8()).encoding(65001)
-             .compression(17480).huffPhrases({{"<p>", false}, {QString::fromUtf8("булок").toUtf8(), true}})
-             .extraFlags(1).recordSize(32).build());
-    save("mobi", "plain.pdb", MobiBuilder().text("Plain PalmDOC text.\nSecond line.").compression(2)
-                                  .plainPalmDoc().build());
+         MobiBuilder()
+             .text(QString::fromUtf8("<p>Привет, мир</p><p>булок</p>").toUtf8())
+             .encoding(65001)
+             .compression(17480)
+             .huffPhrases({{"<p>", false}, {QString::fromUtf8("булок").toUtf8(), true}})
+             .extraFlags(1)
+             .recordSize(32)
+             .build());
+    save("mobi", "plain.pdb",
+         MobiBuilder().text("Plain PalmDOC text.\nSecond line.").compression(2).plainPalmDoc().build());
     save("mobi", "protected.mobi", MobiBuilder().text("<p>secret</p>").encryption(2).build());
     const QList<MobiBuilder::Kf8File> files = {
-        {"<?xml version=\"1.0\"?><html><head><title>First</title></head><body>", "</body></html>",
+        {"<?xml version=\"1.0\"?><html><head><title>First</title></head><body>",
+         "</body></html>",
          {"<p>Start <a href=\"kindle:pos:fid:0001:off:0000000000\">next</a></p>",
           "<div><img src=\"kindle:embed:0001\"/></div>"}},
         {"<html><body>", "</body></html>", {"<h1>Chapter</h1><p>Landing</p>"}},
     };
-    save("mobi", "kf8.azw3", MobiBuilder().kf8Files(files, "p { color: red }").recordSize(50).extraFlags(3)
-                                 .image(image).build());
+    save("mobi", "kf8.azw3",
+         MobiBuilder().kf8Files(files, "p { color: red }").recordSize(50).extraFlags(3).image(image).build());
 }
 
 // --- archives and comics ---
@@ -229,14 +250,17 @@ void archiveSeeds(const QString& scratch)
         std::fprintf(stderr, "make_seeds: no rar tool, no RAR seeds\n");
         return;
     }
-    const QList<ComicFixtures::Entry> rarPages = ComicFixtures::pages({"01.png", "02.jpg", "x/03.gif"}, QSize(6, 8));
+    const QList<ComicFixtures::Entry> rarPages =
+        ComicFixtures::pages({"01.png", "02.jpg", "x/03.gif"}, QSize(6, 8));
     const QString cbr = scratch + "/seed.cbr";
     struct RarSeed
     {
         const char* name;
         QStringList options;
     };
-    const RarSeed rars[] = {{"plain.cbr", {}}, {"solid.cbr", {"-s"}}, {"password.cbr", {"-pSECRET"}},
+    const RarSeed rars[] = {{"plain.cbr", {}},
+                            {"solid.cbr", {"-s"}},
+                            {"password.cbr", {"-pSECRET"}},
                             {"headers-locked.cbr", {"-hpSECRET"}}};
     for (const RarSeed& seed : rars) {
         QFile::remove(cbr);
@@ -255,7 +279,12 @@ void pdfSeeds()
 {
     const QList<PdfBuilder::Outline> outline = {{"One", 1, {{"Inner", 2, {}}}}, {"Two", 2, {}}};
     save("pdf", "outline.pdf",
-         PdfBuilder().pages(2, "Seed text").outlines(outline).info("Title", "Seed").info("Author", "Ann").build());
+         PdfBuilder()
+             .pages(2, "Seed text")
+             .outlines(outline)
+             .info("Title", "Seed")
+             .info("Author", "Ann")
+             .build());
     save("pdf", "rotated.pdf", PdfBuilder().page(QSizeF(200, 100), {"Turned"}, 90).build());
     save("pdf", "password.pdf", PdfBuilder().pages(1).userPassword("secret").build());
     save("pdf", "loops.pdf", PdfBuilder().pages(2).outlines(outline).loopOutlines().loopPageTree().build());
@@ -290,13 +319,15 @@ void librarySeeds(const QString& scratch)
     hostile.coverPath = "/etc/cover.jpg";
     hostile.format = 77;
 
-    const QByteArray fb2 = Fb2Builder().title("Book One").body(Fb2Builder::section("A", {"<p>B</p>"})).build();
+    const QByteArray fb2 =
+        Fb2Builder().title("Book One").body(Fb2Builder::section("A", {"<p>B</p>"})).build();
     const QByteArray jpg = ComicFixtures::page("c.jpg", Qt::red, QSize(4, 4));
     const QByteArray png = ComicFixtures::page("c.png", Qt::blue, QSize(4, 4));
     const QByteArray epub = "not really an epub";
     save("library", "two-books.txt",
          joinParts({LibraryContainer::serialize({first, second}), fb2, jpg, epub, png}));
-    save("library", "hostile-names.txt", joinParts({LibraryContainer::serialize({hostile, first}), fb2, jpg}));
+    save("library", "hostile-names.txt",
+         joinParts({LibraryContainer::serialize({hostile, first}), fb2, jpg}));
     save("library", "missing-entries.txt", joinParts({LibraryContainer::serialize({first, second}), fb2}));
     save("library", "not-json.txt", joinParts({"{\"books\": [ {\"title\": 1, ", fb2}));
 

@@ -142,9 +142,10 @@ using Runner = int (*)(const QString&);
 const QHash<QString, Runner>& runners()
 {
     static const QHash<QString, Runner> all = {
-        {"fb2", fb2Chapters}, {"fb2-meta", fb2Metadata}, {"epub", epubChapters},
-        {"mobi", mobiChapters}, {"zip", zipEntries},      {"rar", rarEntries}, {"rar-extract", rarExtracted},
-        {"comic", comicPages},  {"pdf", pdfPages},        {"library", libraryBooks},
+        {"fb2", fb2Chapters},          {"fb2-meta", fb2Metadata}, {"epub", epubChapters},
+        {"mobi", mobiChapters},        {"zip", zipEntries},       {"rar", rarEntries},
+        {"rar-extract", rarExtracted}, {"comic", comicPages},     {"pdf", pdfPages},
+        {"library", libraryBooks},
     };
     return all;
 }
@@ -179,21 +180,25 @@ void TestFuzzFindings::findings_data()
 
     // A RAR 5 archive whose entries claim a 2 GiB dictionary: the library
     // would allocate the window before unpacking anything. Listed, not read.
-    QTest::newRow("rar: 2 GiB dictionary") << "rar-dictionary-2gb.cbr" << "rar" << 0
-                                             << "a dictionary of 2147483648 bytes";
+    QTest::newRow("rar: 2 GiB dictionary") << "rar-dictionary-2gb.cbr"
+                                           << "rar" << 0 << "a dictionary of 2147483648 bytes";
     // A first volume whose entry goes on in a next volume, which does not
     // exist: the library asks for it, and any answer but "no" has it try to
     // open it again for ever (listing, probing, reading and extracting).
-    QTest::newRow("rar: next volume missing") << "rar-next-volume.cbr" << "rar" << 0 << "";
-    QTest::newRow("rar: next volume missing, extracted")
-        << "rar-next-volume.cbr" << "rar-extract" << 0 << "";
-    QTest::newRow("comic: next volume missing") << "rar-next-volume.cbr" << "comic" << Refused << "";
+    QTest::newRow("rar: next volume missing") << "rar-next-volume.cbr"
+                                              << "rar" << 0 << "";
+    QTest::newRow("rar: next volume missing, extracted") << "rar-next-volume.cbr"
+                                                         << "rar-extract" << 0 << "";
+    QTest::newRow("comic: next volume missing") << "rar-next-volume.cbr"
+                                                << "comic" << Refused << "";
     // The same with a real first volume (one page split over three volumes,
     // the others missing), as a reader may well have on disk.
-    QTest::newRow("rar: first volume alone") << "rar-split-first-volume.cbr" << "rar" << 0 << "";
-    QTest::newRow("rar: first volume alone, extracted")
-        << "rar-split-first-volume.cbr" << "rar-extract" << 0 << "";
-    QTest::newRow("comic: first volume alone") << "rar-split-first-volume.cbr" << "comic" << 1 << "";
+    QTest::newRow("rar: first volume alone") << "rar-split-first-volume.cbr"
+                                             << "rar" << 0 << "";
+    QTest::newRow("rar: first volume alone, extracted") << "rar-split-first-volume.cbr"
+                                                        << "rar-extract" << 0 << "";
+    QTest::newRow("comic: first volume alone") << "rar-split-first-volume.cbr"
+                                               << "comic" << 1 << "";
 }
 
 void TestFuzzFindings::findings()

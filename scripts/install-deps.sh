@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build, run and test Lanternleaf.
 # Idempotent: does nothing (and needs no network) when everything is present.
+#   --fuzz   also clang and the libFuzzer runtime, for the fuzzers (fuzz/README.md)
 set -euo pipefail
+
+fuzz=0
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz) fuzz=1 ;;
+    *) echo "usage: $0 [--fuzz]" >&2; exit 2 ;;
+  esac
+done
 
 PACKAGES=(
   build-essential cmake pkg-config
@@ -15,6 +24,9 @@ PACKAGES=(
   libdjvulibre-dev djvulibre-bin
   qttranslations5-l10n
 )
+# clang 14 finds libFuzzer and the sanitizer runtimes in libclang-rt-14-dev,
+# which apt would not bring along without recommends.
+[ "$fuzz" -eq 1 ] && PACKAGES+=(clang libclang-rt-14-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

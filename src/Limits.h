@@ -29,6 +29,13 @@ constexpr qint64 maxCompressionRatio = 1000;
 /// Entries below this uncompressed size are exempt from the ratio check.
 constexpr qint64 ratioCheckFrom = 16LL * 1024 * 1024;
 
+/// Dictionary (unpack window) of a RAR entry. The UnRAR library allocates a
+/// window of the size the entry's header names before it unpacks anything,
+/// so a few bytes of header could make it take gigabytes. Archivers use 4 MB
+/// (RAR 4) or 32 MB (RAR 5) unless told otherwise, and a window larger than
+/// the largest entry accepted (maxEntrySize) is never needed.
+constexpr qint64 maxRarDictionary = maxEntrySize;
+
 /// The description ("container.json") of a library export archive, read
 /// into memory whole. A book with a few bookmarks takes under 1 KB, so this
 /// holds well over 100,000 books.

@@ -132,6 +132,8 @@ public:
 
     bool isOpen() const { return m_handle != nullptr; }
     HANDLE handle() const { return m_handle; }
+    /// In a solid archive skipping an entry unpacks it too.
+    bool isSolid() const { return (m_data.Flags & ROADF_SOLID) != 0; }
     /// Reads the next header; the library's result.
     int next(RARHeaderDataEx& header)
     {
@@ -157,12 +159,24 @@ qint64 packedSize(const RARHeaderDataEx& h)
     return qint64((quint64(h.PackSizeHigh) << 32) | h.PackSize);
 }
 
+// The library allocates the unpack window the header claims (DictSize, in KB)
+// before unpacking, and in a solid archive before skipping, too: a damaged or
+// hostile header would have it take gigabytes.
+QString dictionaryRefusal(const RARHeaderDataEx& h)
+{
+    const qint64 dictionary = qint64(h.DictSize) * 1024;
+    return dictionary > Limits::maxRarDictionary ? QStringLiteral("a dictionary of %1 bytes").arg(dictionary)
+                                                 : QString();
+}
+
 // Why a file entry may not be read or written; empty when it may.
 QString refusal(const RARHeaderDataEx& h)
 {
     if (h.RedirType != 0)
         return QStringLiteral("a link");
-    QString reason;
+    QString reason = dictionaryRefusal(h);
+    if (!reason.isEmpty())
+        return reason;
     if (!ArchiveReader::isAcceptableSize(unpackedSize(h), packedSize(h), &reason))
         return reason;
     return QString();
@@ -221,6 +235,12 @@ bool RarReader::extract(const QString& archive, const QString& name, const QStri
     int result = ERAR_SUCCESS;
     while ((result = rar.next(header)) == ERAR_SUCCESS) {
         if (QString::fromWCharArray(header.FileNameW) != name) {
+            if (rar.isSolid() && !dictionaryRefusal(header).isEmpty()) {
+                // Skipping would unpack it; nothing after it can be reached.
+                logRefused(archive, QString::fromWCharArray(header.FileNameW), dictionaryRefusal(header));
+                ok = false;
+                break;
+            }
             const int skipped = RARProcessFile(rar.handle(), RAR_SKIP, nullptr, nullptr);
             if (skipped != ERAR_SUCCESS) {
                 report(skipped, archive, true);
@@ -313,6 +333,12 @@ bool RarReader::readEntries(const QString& archive, const QStringList& names,
                 reason = QStringLiteral("the archive holds more than %1 bytes").arg(Limits::maxArchiveSize);
             if (!reason.isEmpty())
                 logRefused(archive, name, reason);
+        }
+        if (rar.isSolid() && !dictionaryRefusal(header).isEmpty()) {
+            // Skipping would unpack it; nothing after it can be reached.
+            if (!selected)
+                logRefused(archive, name, dictionaryRefusal(header));
+            break;
         }
         if (!selected || !reason.isEmpty()) {
             const int skipped = RARProcessFile(rar.handle(), RAR_SKIP, nullptr, nullptr);

@@ -14,10 +14,21 @@ namespace comics {
 
 namespace {
 
-// A password is never asked for here: the request is declined at once.
-int CALLBACK decline(UINT message, LPARAM, LPARAM, LPARAM)
+// Nothing is ever asked for here: a password or a missing volume is declined
+// at once. Answering a volume request with anything but -1 tells the library
+// the volume is now there, and it tries to open it again, for ever.
+int CALLBACK decline(UINT message, LPARAM, LPARAM, LPARAM p2)
 {
-    return message == UCM_NEEDPASSWORD || message == UCM_NEEDPASSWORDW ? -1 : 0;
+    switch (message) {
+    case UCM_NEEDPASSWORD:
+    case UCM_NEEDPASSWORDW:
+        return -1;
+    case UCM_CHANGEVOLUME:
+    case UCM_CHANGEVOLUMEW:
+        return p2 == RAR_VOL_NOTIFY ? 1 : -1;
+    default:
+        return 0;
+    }
 }
 
 } // namespace

@@ -1,9 +1,30 @@
 #!/usr/bin/env bash
-# Installs, builds and runs the whole test suite headless; ends with ctest's
-# summary and fails when any test fails.
+# Installs, builds and runs the whole test suite headless, then runs it again
+# under AddressSanitizer and UndefinedBehaviorSanitizer
+# (scripts/test-sanitizers.sh); fails when any test fails in either.
+# --no-sanitizers (or LANTERNLEAF_NO_SANITIZERS=1) skips the second run for a
+# quick local check. Other arguments go to ctest.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+
+sanitizers=${LANTERNLEAF_NO_SANITIZERS:-0}
+[ "$sanitizers" = 1 ] && sanitizers=no || sanitizers=yes
+args=()
+for arg in "$@"; do
+  if [ "$arg" = --no-sanitizers ]; then
+    sanitizers=no
+  else
+    args+=("$arg")
+  fi
+done
+
 bash "$here/scripts/build.sh"
-cd "${LANTERNLEAF_BUILD_DIR:-$here/build}"
-export QT_QPA_PLATFORM=offscreen
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+(
+  cd "${LANTERNLEAF_BUILD_DIR:-$here/build}"
+  export QT_QPA_PLATFORM=offscreen
+  ctest --output-on-failure --parallel "$(nproc)" ${args[@]+"${args[@]}"}
+)
+
+if [ "$sanitizers" = yes ]; then
+  bash "$here/scripts/test-sanitizers.sh" ${args[@]+"${args[@]}"}
+fi

@@ -19,7 +19,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DLANTERNLEAF_SANITIZE=ON \
     -DLANTERNLEAF_BENCHMARKS=OFF
 fi
+start=$SECONDS
 cmake --build "$build" --parallel "$(nproc)"
+echo "== sanitizer build: $((SECONDS - start)) s"
 
 cd "$build"
 export QT_QPA_PLATFORM=offscreen
@@ -29,4 +31,8 @@ export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_orde
 # -fno-sanitize-recover=undefined as well) and says where.
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+start=$SECONDS
+status=0
+ctest --output-on-failure --parallel "$(nproc)" "$@" || status=$?
+echo "== sanitizer tests: $((SECONDS - start)) s"
+exit $status

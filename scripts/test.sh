@@ -18,12 +18,16 @@ for arg in "$@"; do
   fi
 done
 
+start=$SECONDS
 bash "$here/scripts/build.sh"
+echo "== build: $((SECONDS - start)) s"
+start=$SECONDS
 (
   cd "${LANTERNLEAF_BUILD_DIR:-$here/build}"
   export QT_QPA_PLATFORM=offscreen
   ctest --output-on-failure --parallel "$(nproc)" ${args[@]+"${args[@]}"}
 )
+echo "== tests: $((SECONDS - start)) s"
 
 if [ "$sanitizers" = yes ]; then
   bash "$here/scripts/test-sanitizers.sh" ${args[@]+"${args[@]}"}

@@ -6,6 +6,18 @@
 # Expects the dependencies installed (scripts/install-deps.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# Wall and processor seconds since a step began, for the log: a shared
+# machine's wall time says little on its own.
+# Sets cpu to the processor seconds the finished child processes used.
+# "times" must run in this shell, not in a command substitution's subshell.
+cpu_file=$(mktemp)
+trap 'rm -f "$cpu_file"' EXIT
+cpu_now() {
+  times >"$cpu_file"
+  cpu=$(awk 'NR == 2 { n = 0; for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); n += t[1] * 60 + t[2] } printf "%d", n }' "$cpu_file")
+}
+step_begin() { step_wall=$SECONDS; cpu_now; step_cpu=$cpu; }
+step_end() { cpu_now; echo "== $1: $((SECONDS - step_wall)) s wall, $((cpu - step_cpu)) s processor"; }
 build="${LANTERNLEAF_ASAN_BUILD_DIR:-$here/build-asan}"
 
 # -O1 with line tables only: the sanitizers' own checks dominate the run
@@ -19,9 +31,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DLANTERNLEAF_SANITIZE=ON \
     -DLANTERNLEAF_BENCHMARKS=OFF
 fi
-start=$SECONDS
+step_begin
 cmake --build "$build" --parallel "$(nproc)"
-echo "== sanitizer build: $((SECONDS - start)) s"
+step_end "sanitizer build"
 
 cd "$build"
 export QT_QPA_PLATFORM=offscreen
@@ -31,8 +43,8 @@ export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_orde
 # -fno-sanitize-recover=undefined as well) and says where.
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
-start=$SECONDS
+step_begin
 status=0
 ctest --output-on-failure --parallel "$(nproc)" "$@" || status=$?
-echo "== sanitizer tests: $((SECONDS - start)) s"
+step_end "sanitizer tests"
 exit $status

@@ -6,6 +6,18 @@
 # quick local check. Other arguments go to ctest.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# Wall and processor seconds since a step began, for the log: a shared
+# machine's wall time says little on its own.
+# Sets cpu to the processor seconds the finished child processes used.
+# "times" must run in this shell, not in a command substitution's subshell.
+cpu_file=$(mktemp)
+trap 'rm -f "$cpu_file"' EXIT
+cpu_now() {
+  times >"$cpu_file"
+  cpu=$(awk 'NR == 2 { n = 0; for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); n += t[1] * 60 + t[2] } printf "%d", n }' "$cpu_file")
+}
+step_begin() { step_wall=$SECONDS; cpu_now; step_cpu=$cpu; }
+step_end() { cpu_now; echo "== $1: $((SECONDS - step_wall)) s wall, $((cpu - step_cpu)) s processor"; }
 
 sanitizers=${LANTERNLEAF_NO_SANITIZERS:-0}
 [ "$sanitizers" = 1 ] && sanitizers=no || sanitizers=yes
@@ -18,16 +30,16 @@ for arg in "$@"; do
   fi
 done
 
-start=$SECONDS
+step_begin
 bash "$here/scripts/build.sh"
-echo "== build: $((SECONDS - start)) s"
-start=$SECONDS
+step_end "build"
+step_begin
 (
   cd "${LANTERNLEAF_BUILD_DIR:-$here/build}"
   export QT_QPA_PLATFORM=offscreen
   ctest --output-on-failure --parallel "$(nproc)" ${args[@]+"${args[@]}"}
 )
-echo "== tests: $((SECONDS - start)) s"
+step_end "tests"
 
 if [ "$sanitizers" = yes ]; then
   bash "$here/scripts/test-sanitizers.sh" ${args[@]+"${args[@]}"}

@@ -6,10 +6,10 @@
 # Expects the dependencies installed (scripts/install-deps.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-# Wall and processor seconds since a step began, for the log: a shared
-# machine's wall time says little on its own.
-# Sets cpu to the processor seconds the finished child processes used.
-# "times" must run in this shell, not in a command substitution's subshell.
+# Each step logs its wall and processor seconds: on a shared machine the wall
+# time alone says little. cpu_now sets cpu to the processor seconds of the
+# finished child processes; "times" must run in this shell, not in a command
+# substitution's subshell.
 cpu_file=$(mktemp)
 trap 'rm -f "$cpu_file"' EXIT
 cpu_now() {
@@ -22,8 +22,8 @@ build="${LANTERNLEAF_ASAN_BUILD_DIR:-$here/build-asan}"
 
 # -O1 with line tables only: the sanitizers' own checks dominate the run
 # time, so more optimisation buys little and costs build time, and full debug
-# information would make the objects several times larger. NDEBUG is left
-# out on purpose: the assertions run too. The benchmarks are not needed.
+# information would make the objects several times larger. The tests need the
+# program and the probe, not the benchmarks.
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \

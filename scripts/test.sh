@@ -6,10 +6,10 @@
 # quick local check. Other arguments go to ctest.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-# Wall and processor seconds since a step began, for the log: a shared
-# machine's wall time says little on its own.
-# Sets cpu to the processor seconds the finished child processes used.
-# "times" must run in this shell, not in a command substitution's subshell.
+# Each step logs its wall and processor seconds: on a shared machine the wall
+# time alone says little. cpu_now sets cpu to the processor seconds of the
+# finished child processes; "times" must run in this shell, not in a command
+# substitution's subshell.
 cpu_file=$(mktemp)
 trap 'rm -f "$cpu_file"' EXIT
 cpu_now() {

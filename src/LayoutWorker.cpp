@@ -9,8 +9,15 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRunnable>
+#include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -18,13 +25,14 @@ namespace {
 // costs the GUI thread a little.
 constexpr int kBatchMs = 100;
 
-/// One thread for the layout work of every book: a closed book's job ends at
-/// its next unit and the next book's job starts right after.
+/// The threads for the layout work of every book, one per core (at most
+/// four): a closed book's jobs end at their next unit and the next book's
+/// start right after. A count is cut into slices that run side by side.
 QThreadPool* enginePool()
 {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
-        p->setMaxThreadCount(1);
+        p->setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 4));
         p->setObjectName(QStringLiteral("text engine"));
         // A job still running at exit must end before the fonts go.
         qAddPostRoutine([] { enginePool()->waitForDone(); });
@@ -33,9 +41,53 @@ QThreadPool* enginePool()
     return pool;
 }
 
+/// The engine's threads yield to the GUI thread: a page turn or a resize
+/// while the book is counted should not wait for a time slice.
+void lowerThreadPriority()
+{
+#ifdef Q_OS_LINUX
+    // Per-thread nice value; Qt's thread priorities do nothing for ordinary
+    // (SCHED_OTHER) threads on Linux.
+    static thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 5);
+    }
+#endif
+}
+
 template <typename F> void runOnEngine(F f)
 {
-    enginePool()->start(QRunnable::create(std::move(f)));
+    enginePool()->start(QRunnable::create([f = std::move(f)]() mutable {
+        lowerThreadPriority();
+        f();
+    }));
+}
+
+/// Cuts `units` into about `parts` contiguous slices of similar HTML size
+/// (the cost of a unit follows its size); each slice is [first, last).
+QVector<QPair<int, int>> slices(const QVector<BookText::Unit>& units, const QVector<bool>& skip, int parts)
+{
+    qint64 total = 0;
+    for (int u = 0; u < units.size(); ++u) {
+        if (u >= skip.size() || !skip.at(u))
+            total += units.at(u).body.size() + 1;
+    }
+    QVector<QPair<int, int>> result;
+    const qint64 share = qMax<qint64>(1, total / qMax(1, parts));
+    qint64 size = 0;
+    int first = 0;
+    for (int u = 0; u < units.size(); ++u) {
+        if (u >= skip.size() || !skip.at(u))
+            size += units.at(u).body.size() + 1;
+        if (size >= share && u + 1 < units.size()) {
+            result << qMakePair(first, u + 1);
+            first = u + 1;
+            size = 0;
+        }
+    }
+    result << qMakePair(first, int(units.size()));
+    return result;
 }
 
 } // namespace
@@ -164,43 +216,55 @@ int LayoutWorker::count(const QVector<BookText::Unit>& units, const TextStyle& s
         m_guiTimer.start();
         return generation;
     }
+    // Slices of the book counted side by side, several per thread so that a
+    // thread that finishes early takes the next one. Each hands its pages
+    // over in batches; the last one to finish says the count is done (its
+    // post comes after every other slice's last batch).
+    const QVector<QPair<int, int>> parts = slices(units, skip, enginePool()->maxThreadCount() * 3);
     std::shared_ptr<Shared> shared = m_shared;
-    runOnEngine([shared, generation, units, style, resources, skip] {
-        QElapsedTimer batchTimer;
-        batchTimer.start();
-        int first = 0;
-        QVector<QVector<int>> batch;
-        const auto deliver = [&](bool finished) {
-            shared->post([shared, generation, first, batch, finished] {
-                if (!shared->receiver || shared->countGeneration.loadAcquire() != generation)
+    auto remaining = std::make_shared<QAtomicInt>(parts.size());
+    for (const QPair<int, int>& part : parts) {
+        runOnEngine([shared, generation, units, style, resources, skip, part, remaining] {
+            QElapsedTimer batchTimer;
+            batchTimer.start();
+            int first = part.first;
+            QVector<QVector<int>> batch;
+            const auto deliver = [&](bool finished) {
+                shared->post([shared, generation, first, batch, finished] {
+                    if (!shared->receiver || shared->countGeneration.loadAcquire() != generation)
+                        return;
+                    if (!batch.isEmpty())
+                        emit shared->receiver->unitsCounted(generation, first, batch);
+                    if (finished) {
+                        shared->receiver->m_counting = false;
+                        emit shared->receiver->countFinished(generation);
+                    }
+                });
+            };
+            for (int u = part.first; u < part.second; ++u) {
+                if (shared->countGeneration.loadAcquire() != generation)
                     return;
-                if (!batch.isEmpty())
-                    emit shared->receiver->unitsCounted(generation, first, batch);
-                if (finished) {
-                    shared->receiver->m_counting = false;
-                    emit shared->receiver->countFinished(generation);
+                if (u < skip.size() && skip.at(u)) {
+                    batch << QVector<int>();
+                } else {
+                    ChunkDocument document(resources);
+                    document.build(units.at(u).html(), style);
+                    batch << document.paginate();
                 }
-            });
-        };
-        for (int u = 0; u < units.size(); ++u) {
-            if (shared->countGeneration.loadAcquire() != generation)
-                return;
-            if (u < skip.size() && skip.at(u)) {
-                batch << QVector<int>();
-            } else {
-                ChunkDocument document(resources);
-                document.build(units.at(u).html(), style);
-                batch << document.paginate();
+                if (batchTimer.elapsed() >= kBatchMs) {
+                    deliver(false);
+                    first = u + 1;
+                    batch.clear();
+                    batchTimer.restart();
+                }
             }
-            if (batchTimer.elapsed() >= kBatchMs) {
+            if (!batch.isEmpty())
                 deliver(false);
-                first = u + 1;
-                batch.clear();
-                batchTimer.restart();
-            }
-        }
-        deliver(true);
-    });
+            batch.clear();
+            if (!remaining->deref())
+                deliver(true);
+        });
+    }
     return generation;
 }
 

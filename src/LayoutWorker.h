@@ -15,9 +15,11 @@ class TextMap;
 
 /// The text engine's background work for one book: placing the units in the
 /// book's text (TextMap) and counting the pages of every unit under a style.
-/// Both run on one engine thread shared by all books, unit by unit, and hand
-/// their results back by queued signals; a new request cancels the running
-/// one of its kind between two units.
+/// Both run on the engine's threads (one per core, shared by all books, at a
+/// lower priority than the GUI thread), unit by unit; a count is cut into
+/// slices counted side by side. Results come back by queued signals, batches
+/// of one slice in order, slices in any order; a new request cancels the
+/// running one of its kind between two units.
 ///
 /// Lifetime: the work holds everything it reads by value or shared pointer,
 /// so the worker (and its document) may be deleted at any time, also while a

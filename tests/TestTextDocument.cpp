@@ -337,6 +337,19 @@ private slots:
         QVERIFY(waitForExact(fresh));
         QCOMPARE(d.pageCount(), fresh.pageCount());
         QCOMPARE(d.page(), fresh.calcPageByPosition(position));
+
+        // The slices counted side by side land on their own chapters:
+        // walking the book page by page meets every number once, in order,
+        // each page starting where the chapter laid out here says.
+        fresh.setPage(1);
+        int previous = -1;
+        for (int p = 1; p <= fresh.pageCount(); ++p) {
+            QCOMPARE(fresh.page(), p);
+            QVERIFY(fresh.position() > previous);
+            QCOMPARE(fresh.calcPositionByPage(p), fresh.position());
+            previous = fresh.position();
+            fresh.next();
+        }
     }
 
     // A book opens on a cover and a title page: pages for a few characters

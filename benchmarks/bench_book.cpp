@@ -2,9 +2,9 @@
 // per book, how the text engine does at what a reader notices:
 //
 //   first page        book chosen -> first page drawn
-//   longest stall     the longest time the event loop was blocked (a 1 ms
-//                     probe timer) while the rest was laid out, counted,
-//                     prefetched and searched
+//   longest stall     the longest time the event loop was blocked (a probe
+//                     thread posts an event every millisecond) while the
+//                     rest was laid out, counted, prefetched and searched
 //   exact page count  book chosen -> every unit's pages counted
 //   page turn median / worst   next page drawn, chapter boundaries included
 //   font change       larger font -> the same place drawn; place kept: yes|no
@@ -32,11 +32,14 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
+#include <thread>
 
 namespace {
 
@@ -67,43 +70,62 @@ long peakRssMb()
     return usage.ru_maxrss / 1024; // kilobytes on Linux
 }
 
-/// Measures how long the event loop goes without running a 1 ms timer.
+/// Measures how long the event loop takes to answer: a thread of its own
+/// posts a small event to the GUI thread every millisecond and the longest
+/// wait until one was handled is the longest stall. (A 1 ms timer on the GUI
+/// thread itself would keep that thread spinning between ticks and take a
+/// core away from the engine's threads.)
 class StallProbe
 {
 public:
-    StallProbe()
-    {
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const double now = m_clock.nsecsElapsed() / 1e6;
-            m_longest = qMax(m_longest, now - m_last - 1.0);
-            m_last = now;
-        });
-    }
+    StallProbe() { m_clock.start(); }
+    ~StallProbe() { stop(); }
     /// Starts (or goes on after stop(), keeping the longest stall so far).
     void start()
     {
-        m_clock.start();
-        m_last = 0;
-        m_timer.start();
+        if (m_thread.joinable())
+            return;
+        m_running = true;
+        m_thread = std::thread([this] {
+            while (m_running) {
+                const qint64 posted = m_clock.nsecsElapsed();
+                QMetaObject::invokeMethod(
+                    &m_receiver,
+                    [this, posted] {
+                        if (m_running)
+                            m_longest = qMax(m_longest, (m_clock.nsecsElapsed() - posted) / 1e6);
+                    },
+                    Qt::QueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
     }
-    void stop() { m_timer.stop(); }
-    double longest() const { return qMax(0.0, m_longest); }
+    void stop()
+    {
+        m_running = false;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    double longest() const { return m_longest; }
 
 private:
-    QTimer m_timer;
+    QObject m_receiver; // lives on the GUI thread
     QElapsedTimer m_clock;
-    double m_last = 0;
+    std::atomic<bool> m_running{false};
+    std::thread m_thread;
     double m_longest = 0;
 };
 
-/// Runs the event loop until `done` or `timeoutMs`.
+/// Runs the event loop until `done` or `timeoutMs`, sleeping while there is
+/// nothing to do.
 void runUntil(const std::function<bool()>& done, int timeoutMs)
 {
     QElapsedTimer t;
     t.start();
+    QTimer wake; // the loop looks at `done` at least this often
+    wake.start(5);
     while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 /// Draws the visible page(s) the way the text viewer does.

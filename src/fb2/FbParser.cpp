@@ -1,6 +1,7 @@
 #include "fb2/FbParser.h"
 
 #include "fb2/FbConverter.h"
+#include "fb2/FbOutline.h"
 
 #include "SafeImage.h"
 
@@ -11,6 +12,9 @@
 #include <QRegularExpression>
 #include <QTextCodec>
 #include <QXmlStreamReader>
+#include <QtConcurrent>
+
+#include <functional>
 
 Q_LOGGING_CATEGORY(lcFb2, "lanternleaf.fb2", QtWarningMsg)
 
@@ -187,9 +191,12 @@ bool FbParser::parseData(const QByteArray& data, bool metadataOnly)
     m_book = Book();
     m_error.clear();
     const QString text = decode(data);
-    if (!refuseEntities(text))
-        return false;
-    return metadataOnly ? parseMetadata(text) : parseFull(text);
+    if (metadataOnly)
+        return refuseEntities(text) && parseMetadata(text);
+    if (m_inPieces && parseInPieces(text))
+        return true;
+    m_book = Book();
+    return refuseEntities(text) && parseFull(text);
 }
 
 bool FbParser::refuseEntities(const QString& text)
@@ -228,22 +235,101 @@ bool FbParser::parseFull(const QString& text)
         return fail(QStringLiteral("root element is \"%1\", not \"FictionBook\"").arg(root.tagName()));
 
     for (QDomElement e = root.firstChildElement(QStringLiteral("binary")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("binary"))) {
-        const QString id = e.attribute(QStringLiteral("id"));
-        const QImage image = decodeImage(e.text().toLatin1());
-        // A damaged picture is left out; the book still opens.
-        if (image.isNull())
-            qCWarning(lcFb2) << "binary" << id << "left out";
-        else
-            m_book.images.insert(id, image);
+         e = e.nextSiblingElement(QStringLiteral("binary")))
+        addImage(e.attribute(QStringLiteral("id")), decodeImage(e.text().toLatin1()));
+    walkRoot(root, [](const QDomElement& e) { return parseSection(e); });
+    return true;
+}
+
+bool FbParser::parseInPieces(const QString& text)
+{
+    // The top-level sections hold nearly all of a book's markup: they are
+    // parsed side by side, together with the decoding of the pictures, and
+    // the rest of the file as a skeleton in which each section is an empty
+    // element. Anything unusual (the outline gives up, a piece does not
+    // parse) leaves the book to the one-piece parse, which also gives the
+    // error message.
+    const FbOutline outline = FbOutline::scan(text, kMaxDepth);
+    if (!outline.ok)
+        return false;
+    QDomDocument dom;
+    {
+        QXmlStreamReader reader(outline.skeleton(text));
+        reader.setNamespaceProcessing(false);
+        if (!dom.setContent(&reader, false))
+            return false;
     }
+    const QDomElement root = dom.documentElement();
+    if (root.tagName() != QLatin1String("FictionBook"))
+        return false;
+
+    struct Piece
+    {
+        int section = -1; ///< index in the outline, or -1 for a picture
+        QString id;
+        QByteArray base64;
+    };
+    struct Parsed
+    {
+        bool ok = true;
+        Section section;
+        QImage image;
+    };
+    QVector<Piece> pieces;
+    pieces.reserve(outline.sections.size());
+    for (int i = 0; i < outline.sections.size(); ++i)
+        pieces.append({i, QString(), QByteArray()});
+    for (QDomElement e = root.firstChildElement(QStringLiteral("binary")); !e.isNull();
+         e = e.nextSiblingElement(QStringLiteral("binary")))
+        pieces.append({-1, e.attribute(QStringLiteral("id")), e.text().toLatin1()});
+    const std::function<Parsed(const Piece&)> parse = [&text, &outline](const Piece& piece) {
+        Parsed parsed;
+        if (piece.section < 0) {
+            parsed.image = decodeImage(piece.base64);
+            return parsed;
+        }
+        const FbOutline::Range range = outline.sections.at(piece.section);
+        QXmlStreamReader reader(text.mid(range.begin, range.end - range.begin));
+        reader.setNamespaceProcessing(false);
+        QDomDocument section;
+        parsed.ok = section.setContent(&reader, false);
+        if (parsed.ok)
+            parsed.section = parseSection(section.documentElement());
+        return parsed;
+    };
+    const QVector<Parsed> parsed = QtConcurrent::blockingMapped<QVector<Parsed>>(pieces, parse);
+    for (const Parsed& p : parsed) {
+        if (!p.ok)
+            return false;
+    }
+    for (int i = outline.sections.size(); i < pieces.size(); ++i)
+        addImage(pieces.at(i).id, parsed.at(i).image);
+    int next = 0;
+    walkRoot(root, [&parsed, &next](const QDomElement&) {
+        // Every top-level section of the skeleton is one of the outline's,
+        // in the same order.
+        return next < parsed.size() ? parsed.at(next++).section : Section();
+    });
+    return true;
+}
+
+void FbParser::addImage(const QString& id, const QImage& image)
+{
+    // A damaged picture is left out; the book still opens.
+    if (image.isNull())
+        qCWarning(lcFb2) << "binary" << id << "left out";
+    else
+        m_book.images.insert(id, image);
+}
+
+void FbParser::walkRoot(const QDomElement& root, const SectionSource& topSection)
+{
     for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
         if (e.tagName() == QLatin1String("description"))
             parseDescription(e);
         else if (e.tagName() == QLatin1String("body"))
-            parseBody(e);
+            parseBody(e, topSection);
     }
-    return true;
 }
 
 bool FbParser::parseMetadata(const QString& text)
@@ -435,7 +521,7 @@ void FbParser::parseDescription(const QDomElement& e)
     }
 }
 
-void FbParser::parseBody(const QDomElement& e)
+void FbParser::parseBody(const QDomElement& e, const SectionSource& topSection)
 {
     Body body;
     body.name = e.attribute(QStringLiteral("name"));
@@ -443,7 +529,7 @@ void FbParser::parseBody(const QDomElement& e)
     for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
         const QString n = c.tagName();
         if (n == QLatin1String("section"))
-            body.sections << parseSection(c);
+            body.sections << topSection(c);
         else if (n == QLatin1String("image"))
             body.images << imageHref(c);
         else if (n == QLatin1String("title"))

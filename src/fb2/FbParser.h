@@ -6,6 +6,8 @@
 #include <QDomDocument>
 #include <QString>
 
+#include <functional>
+
 class QDomElement;
 
 namespace fb2 {
@@ -13,7 +15,9 @@ namespace fb2 {
 /// Reads a FictionBook 2 file into a Book.
 ///
 /// Full mode reads the whole file into a DOM, decodes every "binary" image and
-/// parses the description and all bodies. Metadata-only mode (for adding books
+/// parses the description and all bodies. The top-level sections and the
+/// images are parsed side by side on the global thread pool (FbOutline); a
+/// file the quick outline does not understand is parsed in one piece. Metadata-only mode (for adding books
 /// to the library) reads the description and decodes only the cover image:
 /// the bodies are skipped, so a book whose body is broken still yields its
 /// title, authors and cover. In an ASCII-compatible encoding it parses only
@@ -47,6 +51,9 @@ public:
     /// Book::coverData instead of decoding them into Book::images, for a
     /// caller that decodes them at the size it needs. Off by default.
     void setCoverAsData(bool asData) { m_coverAsData = asData; }
+    /// Full mode: parse the sections side by side when the file allows it
+    /// (default), or always in one piece. Both give the same book.
+    void setParseInPieces(bool inPieces) { m_inPieces = inPieces; }
 
     const Book& book() const { return m_book; }
     Book& book() { return m_book; }
@@ -73,7 +80,11 @@ public:
 private:
     bool fail(const QString& reason);
     bool refuseEntities(const QString& text);
+    using SectionSource = std::function<Section(const QDomElement&)>;
     bool parseFull(const QString& text);
+    bool parseInPieces(const QString& text);
+    void addImage(const QString& id, const QImage& image);
+    void walkRoot(const QDomElement& root, const SectionSource& topSection);
     bool parseMetadata(const QString& text);
     enum HeadResult
     {
@@ -86,12 +97,13 @@ private:
     /// Keeps the base64 content of the cover's binary element.
     void takeCover(const QString& id, const QByteArray& base64);
     void parseDescription(const QDomElement& e);
-    void parseBody(const QDomElement& e);
-    Section parseSection(const QDomElement& e);
+    void parseBody(const QDomElement& e, const SectionSource& topSection);
+    static Section parseSection(const QDomElement& e);
 
     Book m_book;
     QString m_error;
     bool m_coverAsData = false;
+    bool m_inPieces = true;
 };
 
 } // namespace fb2

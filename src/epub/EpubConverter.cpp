@@ -8,6 +8,7 @@
 #include "epub/XhtmlRewriter.h"
 
 #include <QElapsedTimer>
+#include <QtConcurrent>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QMutexLocker>
@@ -147,9 +148,18 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
     // Embedded style sheets apply only inside the chapters that embed them:
     // each distinct one is scoped to a class those chapters' elements carry.
     QStringList styles;
-    for (const ManifestItem& item : qAsConst(items)) {
-        XhtmlRewriter::Chapter rewritten = XhtmlRewriter::rewrite(m_book.texts.value(item.href), item.href,
-                                                                  m_prefixes.value(item.href), linkTarget);
+    // The chapters are rewritten side by side (the anchors they link to are
+    // all known by now and only read), then put together in order.
+    const std::function<XhtmlRewriter::Chapter(const ManifestItem&)> rewrite =
+        [this, &linkTarget](const ManifestItem& item) {
+            return XhtmlRewriter::rewrite(m_book.texts.value(item.href), item.href, m_prefixes.value(item.href),
+                                          linkTarget);
+        };
+    QVector<XhtmlRewriter::Chapter> chapters =
+        QtConcurrent::blockingMapped<QVector<XhtmlRewriter::Chapter>>(items, rewrite);
+    for (int i = 0; i < items.size(); ++i) {
+        const ManifestItem& item = items.at(i);
+        XhtmlRewriter::Chapter& rewritten = chapters[i];
         // A cover page shows its image centred, whatever its own markup.
         if (item.id == m_book.coverItem.id && !rewritten.images.isEmpty())
             rewritten.html = QStringLiteral("<center><img src=\"%1\" /></center>")

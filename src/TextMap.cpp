@@ -3,6 +3,8 @@
 #include "BookResources.h"
 
 #include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -12,6 +14,34 @@ namespace {
 // How many paragraph ends a unit may have more, or the book more, at a unit's
 // edges.
 constexpr int kSlack = 3;
+
+/// Whether the style sheets named or embedded in a book's `prefix` (its
+/// <head>) can change the text a rich-text document holds, not only its
+/// looks: in Qt 5's HTML import only "white-space" does (which spaces and line
+/// ends stay; "display" in a style sheet is not applied), and Qt's own
+/// "-qt-" properties (empty paragraphs) might.
+bool sheetsChangeText(const QString& prefix, BookResources* resources)
+{
+    const int head = prefix.indexOf(QLatin1String("<head>"));
+    const int headEnd = prefix.indexOf(QLatin1String("</head>"));
+    if (head < 0 || headEnd < head)
+        return false;
+    const QString headText = prefix.mid(head, headEnd - head);
+    QString css = headText; // embedded <style> elements
+    static const QRegularExpression link(QStringLiteral("<link\\b[^>]*\\bhref=\"([^\"]*)\""));
+    for (auto it = link.globalMatch(headText); it.hasNext();) {
+        QString href = it.next().captured(1);
+        href.replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+        if (resources)
+            css += resources->resource(QTextDocument::StyleSheetResource, QUrl(href)).toString();
+    }
+    static const QRegularExpression changes(QStringLiteral("white-space|-qt-"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return css.contains(changes);
+}
 
 QString importText(const QString& html, const TextStyle& style,
                    const std::shared_ptr<BookResources>& resources, QHash<QString, int>* anchors, int offset)
@@ -32,11 +62,26 @@ std::shared_ptr<const TextMap> TextMap::build(const BookText& text, const QVecto
                                               const std::function<bool()>& cancelled)
 {
     auto map = std::make_shared<TextMap>();
+    // Parsing a book's style sheets and matching them against every element
+    // can cost more than the rest of the import (three times as much for a
+    // book with a few kilobytes of CSS). The map needs only the text, so when
+    // the book's sheets cannot change it they are left out here.
+    BookText bare = text;
+    const bool dropSheets = !sheetsChangeText(text.prefix, resources.get());
+    if (dropSheets) {
+        const int head = text.prefix.indexOf(QLatin1String("<head>"));
+        const int headEnd = text.prefix.indexOf(QLatin1String("</head>"));
+        if (head >= 0 && headEnd > head)
+            bare.prefix = text.prefix.left(head) + text.prefix.mid(headEnd + 7);
+    }
+    const auto unitHtml = [&](const BookText::Unit& u) {
+        return u.prefix == text.prefix ? bare.prefix + u.body + u.suffix : u.html();
+    };
     // Unit texts already imported while building the book's text (a joined
     // book's chunks that were not split).
     QHash<int, QString> known;
     if (!text.joined) {
-        map->m_text = importText(text.wholeHtml(), style, resources, &map->m_anchors, 0);
+        map->m_text = importText(bare.wholeHtml(), style, resources, &map->m_anchors, 0);
     } else {
         QVector<int> unitsOfChunk(text.chunks.size(), 0);
         for (const BookText::Unit& u : units)
@@ -44,7 +89,7 @@ std::shared_ptr<const TextMap> TextMap::build(const BookText& text, const QVecto
         for (int c = 0; c < text.chunks.size(); ++c) {
             if (cancelled())
                 return nullptr;
-            const QString chunk = importText(text.chunkHtml(c), style, resources, &map->m_anchors,
+            const QString chunk = importText(bare.chunkHtml(c), style, resources, &map->m_anchors,
                                              map->m_text.size() + (c > 0 ? 1 : 0));
             if (c > 0)
                 map->m_text += QChar(QChar::ParagraphSeparator);
@@ -63,7 +108,7 @@ std::shared_ptr<const TextMap> TextMap::build(const BookText& text, const QVecto
             return nullptr;
         const auto it = known.constFind(u);
         map->place(u, it != known.constEnd() ? it.value()
-                                             : importText(units.at(u).html(), style, resources, nullptr, 0));
+                                             : importText(unitHtml(units.at(u)), style, resources, nullptr, 0));
     }
     if (map->m_misplaced > 0)
         qCWarning(lcTextMap) << map->m_misplaced << "of" << units.size() << "units placed approximately";

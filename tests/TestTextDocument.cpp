@@ -46,11 +46,13 @@ QString chapter(int number, int paragraphs, bool longParagraph = false)
 class HtmlDocument : public TextDocument
 {
 public:
-    explicit HtmlDocument(const QStringList& chapters, const QString& path = QString())
+    explicit HtmlDocument(const QStringList& chapters, const QString& path = QString(),
+                          const QString& head = QString())
     {
         setDefaultFont(QFont(QStringLiteral("DejaVu Serif"), 12));
         BookText text;
-        text.prefix = QStringLiteral("<html><body>");
+        text.prefix = head.isEmpty() ? QStringLiteral("<html><body>")
+                                     : QStringLiteral("<html><head>%1</head><body>").arg(head);
         text.suffix = QStringLiteral("</body></html>");
         text.separator = QStringLiteral("<p style=\"page-break-after:always\"></p>");
         text.chunks = chapters;
@@ -592,6 +594,38 @@ private slots:
         QList<SearchResult> results;
         QVERIFY(!d.searchStep(query, state, 15, results));
         QVERIFY(results.isEmpty());
+    }
+
+    // The map of places leaves a book's style sheets out when they cannot
+    // change the text; where they can, places must still be those of the
+    // documents laid out with them.
+    void styleSheetsAndPlaces_data()
+    {
+        QTest::addColumn<QString>("head");
+        QTest::newRow("looks only") << QStringLiteral("<style>p { color: #333; margin: 1em; }</style>");
+        QTest::newRow("white space kept")
+            << QStringLiteral("<style type=\"text/css\">p.code { WHITE-SPACE: pre }</style>");
+        // Qt's rich text does not apply "display" from style sheets: such
+        // sheets are left out of the map like any other.
+        QTest::newRow("display") << QStringLiteral("<style>span.note { display: none } p { display: inline }</style>");
+    }
+
+    void styleSheetsAndPlaces()
+    {
+        QFETCH(QString, head);
+        const QString odd = QStringLiteral("<p class=\"code\">a   b\n  c</p><p>Before <span class=\"note\">"
+                                           "a note</span> after.</p>");
+        HtmlDocument d({chapter(0, 8) + odd, odd + chapter(1, 8)}, QString(), head);
+        d.setViewPortSize(QSize(420, 520));
+        QVERIFY(waitForExact(d));
+        const std::unique_ptr<QTextDocument> whole = d.wholeDocument();
+        QCOMPARE(d.plainText(), whole->toPlainText());
+        // Every page starts where its laid-out text says.
+        for (int p = 1; p <= d.pageCount(); ++p) {
+            const QString shown = d.pageText(p).simplified();
+            const QString atPlace = d.plainText().mid(d.calcPositionByPage(p), shown.size() * 2).simplified();
+            QVERIFY2(atPlace.startsWith(shown.left(20)), qPrintable(QString::number(p)));
+        }
     }
 
     void textNeverChanges()

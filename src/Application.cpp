@@ -3,6 +3,7 @@
 #include "BookModel.h"
 #include "BookProvider.h"
 #include "CrashInstaller.h"
+#include "StallMonitor.h"
 #include "FolderModel.h"
 #include "Logger.h"
 #include "MainView.h"
@@ -227,7 +228,9 @@ int runApplication(int argc, char** argv)
     QObject::connect(app.get(), &SingleApplication::messageReceived, mainView.get(),
                      &MainView::handleMessage);
 
+    std::unique_ptr<StallMonitor> stallMonitor(StallMonitor::fromEnvironment(nullptr));
     const int code = app->exec();
+    stallMonitor.reset();
     mainView.reset();
     splash.reset();
     message.reset();

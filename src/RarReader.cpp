@@ -2,6 +2,7 @@
 
 #include "Limits.h"
 #include "Logger.h"
+#include "RarHeaderCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,6 +112,12 @@ public:
         if (sink) {
             m_data.Callback = answer;
             m_data.UserData = reinterpret_cast<LPARAM>(sink);
+        }
+        const QString refused = RarHeaderCheck::fileRefusal(path);
+        if (!refused.isEmpty()) {
+            ArchiveReader::logRefused(path, QString(), refused);
+            m_data.OpenResult = ERAR_BAD_DATA;
+            return;
         }
         m_handle = RAROpenArchiveEx(&m_data);
         if (m_data.OpenResult != ERAR_SUCCESS || !m_handle) {

@@ -390,6 +390,9 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::newRow("stored") << QStringList{"-r", "-m0"};
         QTest::newRow("solid") << QStringList{"-r", "-s", "-m5"};
+        // The archive's own name and time in its main header: the record a
+        // header check refuses when it is broken must pass when it is sound.
+        QTest::newRow("archive name and time") << QStringList{"-r", "-ams"};
     }
     void rarReadsIntoMemory()
     {

@@ -199,6 +199,15 @@ void TestFuzzFindings::findings_data()
                                                         << "rar-extract" << 0 << "";
     QTest::newRow("comic: first volume alone") << "rar-split-first-volume.cbr"
                                                << "comic" << 1 << "";
+    // A RAR 5 main header whose metadata record announces an archive name of
+    // no bytes (or one cut off by the end of the header): the library reads
+    // through a null pointer while opening the archive. Refused before it.
+    for (const char* file : {"rar5-empty-archive-name.cbr", "rar5-cut-archive-name.cbr"}) {
+        const QString name = QString::fromLatin1(file);
+        QTest::newRow(qPrintable("rar: " + name)) << name << "rar" << Refused << "metadata";
+        QTest::newRow(qPrintable("rar extract: " + name)) << name << "rar-extract" << Refused << "";
+        QTest::newRow(qPrintable("comic: " + name)) << name << "comic" << Refused << "";
+    }
 }
 
 void TestFuzzFindings::findings()

@@ -1,6 +1,7 @@
 #include "comics/ArchiveProbe.h"
 
 #include "Limits.h"
+#include "RarHeaderCheck.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfileinfo.h>
@@ -36,6 +37,9 @@ int CALLBACK decline(UINT message, LPARAM, LPARAM, LPARAM p2)
 ArchiveProbe::RarFacts ArchiveProbe::probeRar(const QString& path)
 {
     RarFacts facts;
+    // Headers the library would crash on never reach it.
+    if (!RarHeaderCheck::fileRefusal(path).isEmpty())
+        return facts;
     std::wstring name = path.toStdWString();
     RAROpenArchiveDataEx data;
     std::memset(&data, 0, sizeof data);

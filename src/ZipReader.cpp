@@ -2,6 +2,7 @@
 
 #include "Limits.h"
 #include "Logger.h"
+#include "MappedZip.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -180,7 +181,8 @@ bool ZipReader::extractEntries(Mode mode, const QString& archive, const QRegExp&
             reportByName(stage, code);
     };
 
-    QuaZip zip(archive);
+    MappedZip mapped(archive);
+    QuaZip& zip = mapped.zip();
     if (!openArchive(zip)) {
         report(Stage::OpenArchive, zip.getZipError());
         return false;
@@ -293,7 +295,8 @@ bool ZipReader::extractEntries(Mode mode, const QString& archive, const QRegExp&
 
 QStringList ZipReader::fileList(const QString& archive)
 {
-    QuaZip zip(archive);
+    MappedZip mapped(archive);
+    QuaZip& zip = mapped.zip();
     if (!openArchive(zip)) {
         reportByName(Stage::EntryError, zip.getZipError());
         return {};
@@ -315,7 +318,8 @@ bool ZipReader::readEntries(const QString& archive, const QStringList& names,
     const int requested = wanted.size();
     if (wanted.isEmpty())
         return true;
-    QuaZip zip(archive);
+    MappedZip mapped(archive);
+    QuaZip& zip = mapped.zip();
     if (!openArchive(zip)) {
         reportByName(Stage::OpenArchive, zip.getZipError());
         return false;

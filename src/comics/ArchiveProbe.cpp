@@ -1,6 +1,7 @@
 #include "comics/ArchiveProbe.h"
 
 #include "Limits.h"
+#include "MappedZip.h"
 #include "RarHeaderCheck.h"
 
 #include <quazip/quazip.h>
@@ -75,7 +76,8 @@ ArchiveProbe::RarFacts ArchiveProbe::probeRar(const QString& path)
 
 bool ArchiveProbe::isZipEntryEncrypted(const QString& path, const QString& name)
 {
-    QuaZip zip(path);
+    MappedZip mapped(path);
+    QuaZip& zip = mapped.zip();
     if (!zip.open(QuaZip::mdUnzip))
         return false;
     QuaZipFileInfo64 info;

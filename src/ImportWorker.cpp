@@ -4,6 +4,7 @@
 #include "BookProvider.h"
 #include "Limits.h"
 #include "Logger.h"
+#include "MappedZip.h"
 #include "Paths.h"
 
 #include <QDateTime>
@@ -123,7 +124,8 @@ void ImportWorker::run()
         m_zip->close();
         if (m_zip->getZipError() != UNZ_OK)
             logError(QStringLiteral("Import error. Container corrupted"));
-        m_zip.reset();
+        m_zip = nullptr;
+        m_archive.reset();
     }
     setStopped(false);
     setState(WorkerIdle);
@@ -144,7 +146,10 @@ bool ImportWorker::loadContainer()
 {
     qCDebug(lcImport) << Q_FUNC_INFO;
     emit progressMessage(tr("Prepare import..."));
-    m_zip.reset(new QuaZip(m_fileName));
+    // Read from memory: the zip code's many small reads and seeks would
+    // each be a system call through the file.
+    m_archive.reset(new MappedZip(m_fileName));
+    m_zip = &m_archive->zip();
     if (!m_zip->open(QuaZip::mdUnzip) || !readEntryList()) {
         logError(QStringLiteral("Open archive [FAILED]"));
         fail(ImportContainerCorrupted);
@@ -254,7 +259,7 @@ ImportWorker::ExtractResult ImportWorker::extract(const QString& name, qint64 li
     }
 
     unz64_file_pos position{entry.directoryOffset, entry.fileNumber};
-    QuaZipFile in(m_zip.get());
+    QuaZipFile in(m_zip);
     if (unzGoToFilePos64(m_zip->getUnzFile(), &position) != UNZ_OK || !in.open(QIODevice::ReadOnly)) {
         logError(QStringLiteral("Import. Cannot open entry %1").arg(name));
         return Refused;

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QIODevice;
+class MappedZip;
 class QuaZip;
 
 /// Reads a ".lvx" library archive on a thread of its own: unpacks each book
@@ -98,7 +99,8 @@ private:
 
     QString m_fileName;
     QString m_destination;
-    std::unique_ptr<QuaZip> m_zip;
+    std::unique_ptr<MappedZip> m_archive;
+    QuaZip* m_zip = nullptr; ///< m_archive's, while it is open
     QHash<QString, Entry> m_entries; ///< read once: looking names up in the zip is linear
     QList<ContainerBook> m_books;
     int m_index = 0;

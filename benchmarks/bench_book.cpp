@@ -8,6 +8,8 @@
 //   text mapped       book chosen -> every place in the book can be found
 //   exact page count  book chosen -> every unit's pages counted
 //   page turn median / worst   next page drawn, chapter boundaries included
+//   afresh median / worst      the same with every page drawn afresh (no
+//                     pictures kept or drawn ahead), as before
 //   font change       larger font -> the same place drawn; place kept: yes|no
 //   search first / search all  the search panel's stepping, 15 ms a step
 //   peak RSS          of the process, before the whole-book comparison
@@ -21,6 +23,7 @@
 
 #include "BookFormat.h"
 #include "TextDocument.h"
+#include "TextPagePainter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -130,27 +133,14 @@ void runUntil(const std::function<bool()>& done, int timeoutMs)
 }
 
 /// Draws the visible page(s) the way the text viewer does.
-void drawVisible(TextDocument& doc, QImage& target)
+/// Draws what the viewer draws: the paper, then the spread through the
+/// viewer's painter.
+void drawVisible(TextDocument& doc, TextPagePainter& painter, QImage& target)
 {
-    QPainter painter(&target);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    for (int i = 0; i < doc.columnCount(); ++i) {
-        const int page = doc.page() + i;
-        if (page > doc.pageCount())
-            break;
-        const TextDocument::PageView view = doc.pageView(page);
-        if (!view.document)
-            continue;
-        painter.save();
-        painter.translate(i * target.width() / doc.columnCount(), -view.rect.top());
-        painter.setClipRect(view.rect);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view.rect;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        context.selections = view.selections;
-        view.document->documentLayout()->draw(&painter, context);
-        painter.restore();
-    }
+    QPainter p(&target);
+    p.fillRect(target.rect(), doc.backgroundColor());
+    p.setRenderHint(QPainter::TextAntialiasing);
+    painter.paint(p, target.rect(), 1.0);
 }
 
 void styleLikeTheViewer(TextDocument& doc, int pointSize)
@@ -161,6 +151,8 @@ void styleLikeTheViewer(TextDocument& doc, int pointSize)
     doc.setDefaultStyleSheet(QStringLiteral("p { text-align: justify; line-height: 100%; }"));
     doc.setMargings(QMargins(30, 30, 30, 30));
     doc.setHighlightColor(QColor(0, 120, 215, 100));
+    doc.setBackgroundColor(QColor(255, 253, 245));
+    doc.setFontColor(Qt::darkGray);
 }
 
 void bench(const QString& path, const QString& word, QSize viewPort, int columns, int turns)
@@ -169,7 +161,8 @@ void bench(const QString& path, const QString& word, QSize viewPort, int columns
                 QFileInfo(path).size() / 1048576.0);
     std::fflush(stdout);
     StallProbe probe;
-    QImage image(viewPort, QImage::Format_ARGB32_Premultiplied);
+    // The format of a window's backing store on X11.
+    QImage image(viewPort, QImage::Format_RGB32);
     image.fill(Qt::white);
 
     // Book chosen -> first page drawn, as the viewer does it.
@@ -186,7 +179,8 @@ void bench(const QString& path, const QString& word, QSize viewPort, int columns
     doc->load();
     doc->setViewPortSize(viewPort);
     doc->setPageByPosition(0);
-    drawVisible(*doc, image);
+    TextPagePainter painter(doc.get());
+    drawVisible(*doc, painter, image);
     const double firstPage = ms(chosen);
     std::printf("  first page        %8.1f ms (cpu %.1f ms; parse %lld ms, conversion %lld ms)\n", firstPage,
                 threadCpuMs() - cpu, doc->loadStats().parseMs, doc->loadStats().convertMs);
@@ -219,31 +213,42 @@ void bench(const QString& path, const QString& word, QSize viewPort, int columns
         viewPort.height(), columns);
     std::fflush(stdout);
 
-    // Page turns through the book, the prefetch running in between.
-    QVector<double> turnTimes;
-    QVector<double> turnCpu;
-    doc->setPage(1);
-    const int step = qMax(1, pages / qMax(1, turns));
-    for (int i = 0; i < turns && doc->page() < pages; ++i) {
-        if (step > 1 && i % 20 == 19)
-            doc->setPage(qMin(pages, doc->page() + step * 20)); // jump on: boundaries all over the book
-        runUntil([] { return false; }, 3);
-        QElapsedTimer t;
-        t.start();
-        const double c = threadCpuMs();
-        doc->next();
-        drawVisible(*doc, image);
-        turnTimes << ms(t);
-        turnCpu << threadCpuMs() - c;
-    }
-    std::sort(turnTimes.begin(), turnTimes.end());
-    std::sort(turnCpu.begin(), turnCpu.end());
-    if (!turnTimes.isEmpty()) {
-        std::printf("  page turn median  %8.2f ms (cpu %.2f ms, %d turns)\n",
-                    turnTimes.at(turnTimes.size() / 2), turnCpu.at(turnCpu.size() / 2),
-                    int(turnTimes.size()));
-        std::printf("  page turn worst   %8.2f ms (cpu %.2f ms)\n", turnTimes.last(), turnCpu.last());
-    }
+    // Page turns through the book, the prefetch and the painter's drawing
+    // ahead running in between; first with every page drawn afresh, as the
+    // viewer drew them before it kept pictures, for the ratio.
+    const auto turnPages = [&](const char* label, bool pictures) {
+        painter.setKeepsPictures(pictures);
+        QVector<double> turnTimes;
+        QVector<double> turnCpu;
+        doc->setPage(1);
+        drawVisible(*doc, painter, image);
+        const int step = qMax(1, pages / qMax(1, turns));
+        for (int i = 0; i < turns && doc->page() < pages; ++i) {
+            if (step > 1 && i % 20 == 19) {
+                // Jump on: boundaries all over the book.
+                doc->setPage(qMin(pages, doc->page() + step * 20));
+                drawVisible(*doc, painter, image);
+            }
+            runUntil([] { return false; }, 3);
+            QElapsedTimer t;
+            t.start();
+            const double c = threadCpuMs();
+            doc->next();
+            drawVisible(*doc, painter, image);
+            turnTimes << ms(t);
+            turnCpu << threadCpuMs() - c;
+        }
+        std::sort(turnTimes.begin(), turnTimes.end());
+        std::sort(turnCpu.begin(), turnCpu.end());
+        if (!turnTimes.isEmpty()) {
+            std::printf("  %-7s median  %8.2f ms (cpu %.2f ms, %d turns)\n", label,
+                        turnTimes.at(turnTimes.size() / 2), turnCpu.at(turnCpu.size() / 2),
+                        int(turnTimes.size()));
+            std::printf("  %-7s worst   %8.2f ms (cpu %.2f ms)\n", label, turnTimes.last(), turnCpu.last());
+        }
+    };
+    turnPages("afresh", false);
+    turnPages("page turn", true);
 
     // Font change in the middle of the book: the viewer remembers the place,
     // rebuilds with the new style and goes back.
@@ -254,11 +259,12 @@ void bench(const QString& path, const QString& word, QSize viewPort, int columns
     QElapsedTimer t;
     t.start();
     cpu = threadCpuMs();
+    painter.reset();
     doc->clear();
     styleLikeTheViewer(*doc, 17);
     doc->rebuild();
     doc->setPageByPosition(position);
-    drawVisible(*doc, image);
+    drawVisible(*doc, painter, image);
     const double fontChange = ms(t);
     const int start = doc->calcPositionByPage(doc->page());
     const int next = doc->page() < doc->pageCount() ? doc->calcPositionByPage(doc->page() + 1) : INT_MAX;

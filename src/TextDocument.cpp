@@ -354,6 +354,7 @@ TextDocument::Laid* TextDocument::laidOut(int unit)
     }
     Laid laid;
     laid.unit = unit;
+    laid.id = ++m_lastLayoutId;
     laid.document.reset(new ChunkDocument(m_resources));
     laid.document->build(m_units.at(unit).html(), currentStyle());
     const QVector<int> starts = laid.document->paginate();
@@ -810,6 +811,7 @@ TextDocument::PageView TextDocument::pageView(int page)
     const int unitPage = qMin(place.page, m_pages.pagesOf(unit) - 1);
     const QSizeF size = pageSize();
     view.document = laid->document.get();
+    view.layoutId = laid->id;
     view.rect = QRectF(0, unitPage * size.height(), size.width(), size.height());
     if ((m_placeFrom < 0 && m_hits.isEmpty()) || !ensureSpans(false))
         return view;

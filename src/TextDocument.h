@@ -129,6 +129,9 @@ public:
     void setWaitsInBackground(bool on) { m_waitsInBackground = on; }
     /// True between the beginResizePage() and endResizePage() of such a wait.
     bool isWaitingForPlace() const { return m_waitingForMap; }
+    /// True while pages are laid out again for a new geometry (pending events
+    /// run meanwhile; pages asked for then may be of either layout).
+    bool isRelayouting() const { return m_relayouting; }
 
     // --- what the viewer draws ---
     struct PageView
@@ -137,6 +140,10 @@ public:
         QTextDocument* document = nullptr;
         /// The page in the document's coordinates.
         QRectF rect;
+        /// Names the layout `document` holds: a unit laid out again (another
+        /// style, or after it left the cache) gets a new one, so a picture of
+        /// the page can be kept as long as layoutId, rect and selections stay.
+        quint64 layoutId = 0;
         /// Highlights on the page, for the layout's paint context.
         QVector<QAbstractTextDocumentLayout::Selection> selections;
     };
@@ -254,6 +261,7 @@ private:
     struct Laid
     {
         int unit = -1;
+        quint64 id = 0;
         std::unique_ptr<ChunkDocument> document;
     };
     struct Stash
@@ -354,4 +362,5 @@ private:
 
     bool m_relayouting = false;
     bool m_relayoutPending = false;
+    quint64 m_lastLayoutId = 0;
 };

@@ -3,8 +3,8 @@
 #include "BookFormat.h"
 #include "Settings.h"
 #include "TextDocument.h"
+#include "TextPagePainter.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,7 +15,6 @@
 #include <QPropertyAnimation>
 #include <QShortcut>
 #include <QTextOption>
-#include <QtMath>
 
 #include <limits>
 
@@ -81,6 +80,7 @@ TextViewer::TextViewer(const BookDto& book, QWidget* parent) : QFrame(parent)
     setObjectName("textPageViewer");
     m_document = createTextDocument(book.full_path);
     m_document->setParent(this);
+    m_pagePainter = new TextPagePainter(m_document, this);
 
     // The fade frame lies over the page only while a page turns.
     m_fadeFrame = new QFrame(this);
@@ -129,6 +129,7 @@ TextViewer::~TextViewer()
 {
     // The document must go before the fade frame and timers it signals.
     disconnect(m_document, nullptr, this, nullptr);
+    delete m_pagePainter;
     delete m_document;
 }
 
@@ -182,6 +183,7 @@ void TextViewer::colourFadeFrame()
 
 void TextViewer::load()
 {
+    m_pagePainter->reset();
     m_loading = true;
     emit loadBegin();
     m_document->setPageSize(QSizeF(300, 400));
@@ -209,6 +211,7 @@ void TextViewer::reload()
         m_reloadAgain = false;
         m_showFade = Settings::instance()->data().showFade;
         m_loading = true;
+        m_pagePainter->reset();
         emit reloadBegin();
         const int position = m_document->position();
         // The text on screen, highlighted for a second where it went.
@@ -260,63 +263,8 @@ void TextViewer::paintEvent(QPaintEvent* event)
     painter.setRenderHint(QPainter::TextAntialiasing);
     if (m_loading)
         return;
-    const int page = m_document->page();
-    const QRect area = rect();
-    if (m_document->columnCount() == 1) {
-        drawPage(painter, page, area);
-    } else if (m_document->columnCount() == 2) {
-        const int half = area.width() / 2;
-        drawPage(painter, page, QRect(area.left(), area.top(), half, area.height()));
-        // An odd last page leaves the right half as blank paper.
-        if (page + 1 <= m_document->pageCount())
-            drawPage(painter, page + 1,
-                     QRect(area.left() + half, area.top(), area.width() - half, area.height()));
-    }
+    m_pagePainter->paint(painter, rect(), devicePixelRatioF());
     m_lastPaintMs = timer.nsecsElapsed() / 1e6;
-}
-
-void TextViewer::drawPage(QPainter& painter, int page, const QRect& target)
-{
-    const QSizeF pageSize = m_document->pageSize();
-    if (page < 1 || page > m_document->pageCount() || !pageSize.isValid() || pageSize.width() <= 0 ||
-        pageSize.height() <= 0)
-        return;
-    const QMargins margins = m_document->margins();
-    const int pageWidth = qCeil(pageSize.width());
-    const int pageHeight = qCeil(pageSize.height());
-    const int reserve = m_document->pageNumberReserve();
-    const QColor background = m_document->backgroundColor();
-
-    painter.save();
-    painter.fillRect(QRect(target.topLeft(), QSize(pageWidth + margins.left() + margins.right(),
-                                                   pageHeight + margins.top() + margins.bottom() + reserve)),
-                     background);
-    const QPoint origin = target.topLeft() + QPoint(margins.left(), margins.top());
-    const TextDocument::PageView view = m_document->pageView(page);
-    if (view.document) {
-        painter.save();
-        // The page's part of its unit's layout, moved to the sheet and
-        // clipped to the page.
-        painter.translate(origin.x(), origin.y() - view.rect.top());
-        painter.setClipRect(view.rect);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view.rect;
-        // The style sheet gives the text its real colours.
-        context.palette.setColor(QPalette::Text, Qt::black);
-        context.selections = view.selections;
-        view.document->documentLayout()->draw(&painter, context);
-        painter.restore();
-    } else {
-        painter.drawText(QRect(origin, QSize(pageWidth, pageHeight)), Qt::AlignCenter,
-                         tr("ERROR: Unable the render the page!"));
-    }
-
-    painter.setFont(m_document->font());
-    painter.setPen(m_document->fontColor());
-    const QRect numberLine(target.left(), target.top() + margins.top() + pageHeight,
-                           pageWidth + margins.left() + margins.right(), reserve);
-    painter.drawText(numberLine, Qt::AlignCenter, m_document->pageLabel(page));
-    painter.restore();
 }
 
 void TextViewer::pageChanged()

@@ -11,6 +11,7 @@
 class QAbstractAnimation;
 class QPainter;
 class TextDocument;
+class TextPagePainter;
 struct ReaderSettings;
 
 /// Shows a reflowable book (EPUB, MOBI, PRC, FB2) page by page: one page, or
@@ -84,7 +85,6 @@ private:
 
     void applyStyle();
     void colourFadeFrame();
-    void drawPage(QPainter& painter, int page, const QRect& target);
     void fadeOut();
     void fadeIn();
     template <typename Turn> void turnPage(Turn turn);
@@ -95,6 +95,7 @@ private:
     bool m_loading = false;
     bool m_showFade = false;
     TextDocument* m_document = nullptr;
+    TextPagePainter* m_pagePainter = nullptr;
     QTimer m_clickTimer;
     QColor m_emptyColor = Qt::white;
 

@@ -4,6 +4,9 @@
 #include <QDomElement>
 #include <QRegularExpression>
 #include <QUuid>
+#include <QtConcurrent>
+
+#include <functional>
 
 #include "fb2/FbParser.h"
 
@@ -189,6 +192,21 @@ QStringList FbConverter::toChunks(Book& book)
             assignIds(s);
     }
 
+    // The sections' HTML is put together side by side (a large book has
+    // hundreds of them); the chunks below only join it.
+    QVector<const Section*> sections;
+    for (const Body& body : book.bodies) {
+        for (const Section& s : body.sections)
+            sections << &s;
+    }
+    const std::function<QString(const Section*)> toHtml = [](const Section* s) {
+        QString html;
+        sectionHtml(*s, html);
+        return html;
+    };
+    const QStringList sectionHtmls = QtConcurrent::blockingMapped<QStringList>(sections, toHtml);
+    int next = 0;
+
     QStringList chunks;
     const QString cover = book.description.titleInfo.coverpage;
     if (!cover.isEmpty())
@@ -207,7 +225,7 @@ QStringList FbConverter::toChunks(Book& book)
         for (const QString& image : body.images)
             html += imageTag(image);
         for (int i = 0; i < body.sections.size(); ++i) {
-            sectionHtml(body.sections.at(i), html);
+            html += sectionHtmls.at(next++);
             chunks << html;
             html.clear();
         }

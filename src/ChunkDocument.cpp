@@ -1,9 +1,12 @@
 #include "ChunkDocument.h"
 
 #include "BookResources.h"
+#include "BookText.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 
 namespace {
@@ -125,4 +128,38 @@ QVariant ChunkDocument::loadResource(int type, const QUrl& name)
 {
     // Never the base class: it would read files named by the book.
     return m_resources ? m_resources->resource(type, name) : QVariant();
+}
+
+std::unique_ptr<QTextDocument> ChunkDocument::wholeBook(const BookText& text,
+                                                        const std::shared_ptr<BookResources>& resources,
+                                                        const TextStyle& style)
+{
+    std::unique_ptr<ChunkDocument> whole(new ChunkDocument(resources));
+    if (text.isEmpty())
+        return whole;
+    if (!text.joined) {
+        whole->build(text.wholeHtml(), style);
+        return whole;
+    }
+    // As a book built chapter by chapter: each chapter parsed alone and
+    // appended, keeping its first paragraph's formats, on a new page.
+    whole->build(QString(), style);
+    QTextCursor cursor(whole.get());
+    cursor.beginEditBlock();
+    for (int i = 0; i < text.chunks.size(); ++i) {
+        ChunkDocument part(resources);
+        part.build(text.chunkHtml(i), style);
+        if (i > 0)
+            cursor.insertBlock();
+        const int start = cursor.position();
+        cursor.insertFragment(QTextDocumentFragment(&part));
+        QTextBlockFormat format = part.begin().blockFormat();
+        if (i > 0)
+            format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor first(whole->findBlock(start));
+        first.setBlockFormat(format);
+        first.setBlockCharFormat(part.begin().charFormat());
+    }
+    cursor.endEditBlock();
+    return whole;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class BookResources;
+struct BookText;
 
 /// What a page of text looks like: the body font, the style sheet, the
 /// paragraph options and the size of the text area of one page. Two styles
@@ -59,6 +60,12 @@ public:
     /// Paragraph boundaries in rawText(): paragraph separators and the
     /// beginning and end of frames (tables).
     static bool isParagraphEnd(QChar c);
+    /// The whole book `text` as one document with `style` (the engine before
+    /// the units had it): the joined HTML, or for a `joined` text every chunk
+    /// imported alone and appended on a new page.
+    static std::unique_ptr<QTextDocument> wholeBook(const BookText& text,
+                                                    const std::shared_ptr<BookResources>& resources,
+                                                    const TextStyle& style);
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;

@@ -1,18 +1,16 @@
 #include "TextDocument.h"
 
 #include "BookResources.h"
+#include "BookSearch.h"
 #include "LayoutWorker.h"
 #include "PageCache.h"
 #include "Settings.h"
-#include "TextSearch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLoggingCategory>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocumentFragment>
 
 #include <algorithm>
 
@@ -41,7 +39,8 @@ TextDocument::TextDocument(QObject* parent) : QTextDocument(parent)
     setDocumentMargin(0);
     setUndoRedoEnabled(false);
     m_worker = new LayoutWorker(this);
-    m_search = new TextSearch(this);
+    m_search = new BookSearch(*this, this);
+    connect(m_search, &BookSearch::hitsChanged, this, &TextDocument::highlightsChanged);
     connect(m_worker, &LayoutWorker::textMapped, this, &TextDocument::onTextMapped);
     connect(m_worker, &LayoutWorker::unitsCounted, this, &TextDocument::onUnitsCounted);
     connect(m_worker, &LayoutWorker::countFinished, this, &TextDocument::onCountFinished);
@@ -96,8 +95,6 @@ void TextDocument::setText(const BookText& text, const std::shared_ptr<BookResou
                            const QString& bookPath)
 {
     clearHighlights();
-    m_search->cancel();
-    m_searchCleared = true;
     m_laid.clear();
     m_toc.clear();
     m_tocBuilt = false;
@@ -164,8 +161,6 @@ void TextDocument::clear()
     m_unitPage = 0;
     m_pendingPosition = -1;
     clearHighlights();
-    m_search->cancel();
-    m_searchCleared = true;
 }
 
 void TextDocument::onTextMapped()
@@ -262,36 +257,9 @@ int TextDocument::textLength() const
 
 std::unique_ptr<QTextDocument> TextDocument::wholeDocument() const
 {
-    std::unique_ptr<ChunkDocument> whole(new ChunkDocument(m_resources));
     TextStyle style = currentStyle();
     style.pageSize = QSizeF();
-    if (m_text.isEmpty())
-        return whole;
-    if (!m_text.joined) {
-        whole->build(m_text.wholeHtml(), style);
-        return whole;
-    }
-    // As a book built chapter by chapter: each chapter parsed alone and
-    // appended, keeping its first paragraph's formats, on a new page.
-    whole->build(QString(), style);
-    QTextCursor cursor(whole.get());
-    cursor.beginEditBlock();
-    for (int i = 0; i < m_text.chunks.size(); ++i) {
-        ChunkDocument part(m_resources);
-        part.build(m_text.chunkHtml(i), style);
-        if (i > 0)
-            cursor.insertBlock();
-        const int start = cursor.position();
-        cursor.insertFragment(QTextDocumentFragment(&part));
-        QTextBlockFormat format = part.begin().blockFormat();
-        if (i > 0)
-            format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
-        QTextCursor first(whole->findBlock(start));
-        first.setBlockFormat(format);
-        first.setBlockCharFormat(part.begin().charFormat());
-    }
-    cursor.endEditBlock();
-    return whole;
+    return ChunkDocument::wholeBook(m_text, m_resources, style);
 }
 
 bool TextDocument::isCounting() const
@@ -768,12 +736,10 @@ void TextDocument::highlightPlace(int from, int to)
 
 void TextDocument::clearHighlights()
 {
-    const bool had = m_placeFrom >= 0 || !m_hits.isEmpty();
+    const bool hadPlace = m_placeFrom >= 0;
     m_placeFrom = m_placeTo = -1;
-    m_hits.clear();
-    m_backlog.clear();
-    m_searchQuery.clear();
-    if (had)
+    // Also stops a running search.
+    if (!m_search->clear() && hadPlace)
         emit highlightsChanged();
 }
 
@@ -793,8 +759,8 @@ QVector<QPair<int, int>> TextDocument::highlights() const
     QVector<QPair<int, int>> ranges;
     if (m_placeFrom >= 0)
         ranges << qMakePair(m_placeFrom, m_placeTo);
-    for (int hit : m_hits)
-        ranges << qMakePair(hit, hit + m_hitLength);
+    for (int hit : m_search->hits())
+        ranges << qMakePair(hit, hit + m_search->hitLength());
     return ranges;
 }
 
@@ -813,7 +779,9 @@ TextDocument::PageView TextDocument::pageView(int page)
     view.document = laid->document.get();
     view.layoutId = laid->id;
     view.rect = QRectF(0, unitPage * size.height(), size.width(), size.height());
-    if ((m_placeFrom < 0 && m_hits.isEmpty()) || !ensureSpans(false))
+    const QVector<int>& hits = m_search->hits();
+    const int hitLength = m_search->hitLength();
+    if ((m_placeFrom < 0 && hits.isEmpty()) || !ensureSpans(false))
         return view;
 
     // The page's own text: from its first position to the next page's.
@@ -836,13 +804,13 @@ TextDocument::PageView TextDocument::pageView(int page)
     };
     if (m_placeFrom >= 0)
         select(m_placeFrom, m_placeTo, m_highlightColor);
-    if (!m_hits.isEmpty()) {
+    if (!hits.isEmpty()) {
         QColor color = Settings::instance()->data().profile().selectionColor;
         if (!color.isValid())
             color = m_highlightColor.isValid() ? m_highlightColor : QColor(Qt::yellow);
-        auto it = std::lower_bound(m_hits.begin(), m_hits.end(), bookFrom - m_hitLength);
-        for (; it != m_hits.end() && *it <= bookTo; ++it)
-            select(*it, *it + m_hitLength, color);
+        auto it = std::lower_bound(hits.begin(), hits.end(), bookFrom - hitLength);
+        for (; it != hits.end() && *it <= bookTo; ++it)
+            select(*it, *it + hitLength, color);
     }
     return view;
 }
@@ -870,117 +838,25 @@ QString TextDocument::pageLabel(int page) const
 
 QList<SearchResult> TextDocument::search(const QString& text)
 {
-    QList<SearchResult> results;
-    m_search->cancel();
-    ++m_searchId;
     clearHighlights();
-    m_searchCleared = true;
-    // White space alone would match every paragraph of the book.
-    if (text.trimmed().isEmpty() || m_text.isEmpty())
-        return results;
-
-    bool isNumber = false;
-    const int number = text.toInt(&isNumber, 10);
-    if (isNumber && number >= 1 && number <= pageCount()) {
-        SearchResult jump;
-        jump.position = calcPositionByPage(number);
-        jump.text = tr("Go to page %1").arg(number);
-        jump.title = chapterTitle(jump.position);
-        jump.page = number;
-        jump.isPageJump = true;
-        results << jump;
-    }
-    if (ensureSpans(true) && m_map) {
-        TextSearch::find(
-            *m_map, text, [] { return false; },
-            [&](TextSearch::Paragraph&& p) {
-                SearchResult r;
-                r.position = p.start;
-                r.text = p.label;
-                r.title = chapterTitle(p.start);
-                r.page = calcPageByPosition(p.start);
-                results << r;
-                m_hits += p.hits;
-            });
-    }
-    m_hitLength = text.size();
-    m_searchCleared = m_hits.isEmpty();
-    std::stable_sort(results.begin(), results.end(), [](const SearchResult& a, const SearchResult& b) {
-        if (a.isPageJump != b.isPageJump)
-            return a.isPageJump;
-        if (a.page != b.page)
-            return a.page < b.page;
-        return a.position < b.position;
-    });
-    emit highlightsChanged();
-    return results;
+    const bool mapped = hasText() && !text.trimmed().isEmpty() && ensureSpans(true);
+    return m_search->findAll(text, mapped ? m_map.get() : nullptr);
 }
 
 bool TextDocument::searchStep(const QString& text, qint64& state, int budgetMs, QList<SearchResult>& results)
 {
-    QElapsedTimer timer;
-    timer.start();
-    if (state == 0 || state != m_searchId || text != m_searchQuery) {
-        // A new search: the old hits go, the page jump comes first.
-        m_search->cancel();
-        clearHighlights();
-        m_searchCleared = true;
-        state = ++m_searchId;
-        if (text.trimmed().isEmpty() || m_text.isEmpty())
-            return false;
-        m_searchQuery = text;
-        m_hitLength = text.size();
-        bool isNumber = false;
-        const int number = text.toInt(&isNumber, 10);
-        if (isNumber && number >= 1 && number <= pageCount()) {
-            SearchResult jump;
-            jump.position = calcPositionByPage(number);
-            jump.text = tr("Go to page %1").arg(number);
-            jump.title = chapterTitle(jump.position);
-            jump.page = number;
-            jump.isPageJump = true;
-            results << jump;
-        }
-        m_search->start(text, m_worker->mapSource());
-        return true;
-    }
-    bool finished = false;
-    m_backlog += m_search->take(&finished);
-    if (!m_backlog.isEmpty())
-        ensureSpans(true);
-    // Pages and titles take a little time each: as many as the budget allows.
-    int taken = 0;
-    while (taken < m_backlog.size() && (taken == 0 || timer.elapsed() < budgetMs)) {
-        TextSearch::Paragraph& p = m_backlog[taken++];
-        SearchResult r;
-        r.position = p.start;
-        r.text = std::move(p.label);
-        r.title = chapterTitle(p.start);
-        r.page = calcPageByPosition(p.start);
-        results << r;
-        m_hits += p.hits;
-    }
-    if (taken > 0) {
-        m_backlog.erase(m_backlog.begin(), m_backlog.begin() + taken);
-        m_searchCleared = m_hits.isEmpty();
-        emit highlightsChanged();
-    }
-    return !finished || !m_backlog.isEmpty();
+    return m_search->step(text, state, budgetMs, results, m_worker->mapSource());
 }
 
 void TextDocument::clearSearch()
 {
-    qCDebug(lcTextDocument) << "TextDocument::clearSearch";
-    if (m_searchCleared)
-        return;
-    m_search->cancel();
-    ++m_searchId;
-    m_hits.clear();
-    m_backlog.clear();
-    m_searchQuery.clear();
-    m_searchCleared = true;
-    emit highlightsChanged();
-    emit endCleanSearch();
+    if (m_search->clear())
+        emit endCleanSearch();
+}
+
+bool TextDocument::isSearchCleared() const
+{
+    return m_search->isCleared();
 }
 
 // ---------------------------------------------------------------- table of contents and anchors

@@ -19,6 +19,7 @@
 #include <memory>
 
 class BookResources;
+class BookSearch;
 class LayoutWorker;
 
 /// The common base of the reflowable formats (FB2, EPUB, MOBI): a book's text
@@ -184,7 +185,7 @@ public:
     LoadStats loadStats() const { return m_loadStats; }
 
     /// True when no search highlighting is applied.
-    bool isSearchCleared() const { return m_searchCleared; }
+    bool isSearchCleared() const;
 
 public slots:
     void setPage(int page) override;
@@ -305,7 +306,6 @@ private:
     QSize m_viewPortSize{-1, -1};
     QMargins m_margins;
     QFont m_font;
-    bool m_searchCleared = true;
     LoadStats m_loadStats;
     QString m_errorString;
 
@@ -352,13 +352,8 @@ private:
     // Highlights and search.
     int m_placeFrom = -1;
     int m_placeTo = -1;
-    QVector<int> m_hits; ///< sorted book positions
-    int m_hitLength = 0;
     QTimer m_highlightTimer;
-    TextSearch* m_search = nullptr;
-    qint64 m_searchId = 0;
-    QString m_searchQuery;
-    QVector<TextSearch::Paragraph> m_backlog; ///< found, not yet handed out
+    BookSearch* m_search = nullptr;
 
     bool m_relayouting = false;
     bool m_relayoutPending = false;

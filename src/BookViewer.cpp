@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -205,6 +206,16 @@ void BookViewer::openTextBook(const BookDto& book)
     connect(document, &TextDocument::beginResizePage, this, &BookViewer::onBeginChageDocSize);
     // Set before the load: the load paginates for the page area at once, and
     // the place must be restored when that first layout ends.
+    // The rest of a book shown from its opening may still turn out damaged:
+    // handled as a failed open, once the document's own signal is over.
+    const QPointer<TextDocument> loading(document);
+    connect(
+        document, &TextDocument::loadFailed, this,
+        [this, book, loading] {
+            if (loading && textViewer() && textViewer()->document() == loading)
+                handleOpenFailure(book, loading);
+        },
+        Qt::QueuedConnection);
     m_restorePending = true;
     viewer->load();
     if (handleOpenFailure(book, document))

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QtConcurrent>
 #include <QFontMetrics>
 #include <QLoggingCategory>
 #include <QTextCursor>
@@ -93,6 +95,79 @@ QList<TocPoint> TextDocument::buildToc() const
 
 void TextDocument::setText(const BookText& text, const std::shared_ptr<BookResources>& resources,
                            const QString& bookPath)
+{
+    if (!m_opening) {
+        assignText(text, resources, bookPath);
+        return;
+    }
+    // The whole text after its opening: the opening's units are its first,
+    // so the place on screen stays, and a place that waited for the rest is
+    // taken now (or when the whole text is mapped).
+    m_opening = false;
+    const int unit = m_unit;
+    const int unitPage = m_unitPage;
+    const int pending = m_pendingPosition;
+    assignText(text, resources, bookPath);
+    if (pending >= 0)
+        setPageByPosition(pending);
+    else
+        goTo(unit, unitPage);
+    endWaitIfPlaced();
+    numbersMaybeChanged();
+}
+
+void TextDocument::setOpeningText(const BookText& opening, const std::shared_ptr<BookResources>& resources,
+                                  double share)
+{
+    // No cache folder: page tables and places of a part are not the book's.
+    m_opening = false;
+    assignText(opening, resources, QString());
+    m_opening = true;
+    m_openingShare = qBound(0.001, share, 1.0);
+}
+
+void TextDocument::finishInBackground(std::function<std::function<void()>()> work)
+{
+    const int stage = ++m_stage;
+    auto* watcher = new QFutureWatcher<std::function<void()>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, stage] {
+        const std::function<void()> apply = watcher->result();
+        watcher->deleteLater();
+        applyStage(apply, stage);
+    });
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void TextDocument::applyStage(const std::function<void()>& apply, int stage)
+{
+    if (stage != m_stage || !apply)
+        return;
+    if (m_relayouting || m_runningEvents) {
+        // A re-layout lets events run in its middle: come back after it, so
+        // that neither the whole text nor a failure (on which the viewer may
+        // go) arrives inside one of this document's own calls.
+        QTimer::singleShot(20, this, [this, apply, stage] { applyStage(apply, stage); });
+        return;
+    }
+    apply();
+}
+
+void TextDocument::failLoad(const QString& reason)
+{
+    ++m_stage;
+    m_opening = false;
+    clear();
+    m_stash.reset();
+    setErrorString(reason);
+    if (m_waitingForMap) {
+        m_waitingForMap = false;
+        emit endResizePage();
+    }
+    emit loadFailed();
+}
+
+void TextDocument::assignText(const BookText& text, const std::shared_ptr<BookResources>& resources,
+                              const QString& bookPath)
 {
     clearHighlights();
     m_laid.clear();
@@ -195,11 +270,16 @@ void TextDocument::onTextMapped()
         m_pendingPosition = -1;
         setPageByPosition(position);
     }
-    if (m_waitingForMap) {
+    endWaitIfPlaced();
+    numbersMaybeChanged();
+}
+
+void TextDocument::endWaitIfPlaced()
+{
+    if (m_waitingForMap && m_pendingPosition < 0) {
         m_waitingForMap = false;
         emit endResizePage();
     }
-    numbersMaybeChanged();
 }
 
 void TextDocument::adoptMap(const std::shared_ptr<const TextMap>& map) const
@@ -427,6 +507,8 @@ bool TextDocument::isPageCountExact() const
 {
     if (m_text.isEmpty())
         return true;
+    if (m_opening)
+        return false;
     checkStyle();
     return m_pages.isExact();
 }
@@ -482,8 +564,10 @@ double TextDocument::progress() const
         return 0.0;
     if (isPageCountExact())
         return double(float(page()) / float(count) * 100.0f);
-    // Page numbers are estimates: the position says how far the reader is.
-    return double(float(position()) / float(qMax(1, m_characters - 1)) * 100.0f);
+    // Page numbers are estimates: the position says how far the reader is
+    // (in the opening, of the share of the book it makes).
+    const double share = m_opening ? m_openingShare : 1.0;
+    return double(float(position()) / float(qMax(1, m_characters - 1)) * 100.0f) * share;
 }
 
 void TextDocument::goTo(int unit, int unitPage)
@@ -524,7 +608,9 @@ void TextDocument::setPageByPosition(int position)
         goTo(0, 0);
         return;
     }
-    if (!ensureSpans(false)) {
+    // Only the opening is there: a place beyond it waits for the rest.
+    const bool beyond = m_opening && (!ensureSpans(false) || position >= m_characters - 1);
+    if (beyond || !ensureSpans(false)) {
         if (m_waitsInBackground) {
             // The map comes in a moment; the viewer shows its busy page until
             // the reader can be taken there.
@@ -656,7 +742,9 @@ void TextDocument::setViewPortSize(QSize size)
     m_placeFrom = m_placeTo = -1;
     m_viewPortSize = size;
     emit beginResizePage();
+    m_runningEvents = true;
     QCoreApplication::processEvents();
+    m_runningEvents = false;
     relayout();
     emit endResizePage();
 }

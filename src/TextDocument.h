@@ -14,6 +14,7 @@
 #include <QSize>
 #include <QTextDocument>
 #include <QTimer>
+#include <functional>
 
 #include <list>
 #include <memory>
@@ -130,6 +131,19 @@ public:
     void setWaitsInBackground(bool on) { m_waitsInBackground = on; }
     /// True between the beginResizePage() and endResizePage() of such a wait.
     bool isWaitingForPlace() const { return m_waitingForMap; }
+    /// Lets a format show the opening chapters of a book of `fromBytes` or
+    /// more at once and load the rest in the background (the viewer). Off by
+    /// default: load() returns with the whole text.
+    void setLoadsInStages(bool on, qint64 fromBytes = 1024 * 1024)
+    {
+        m_loadsInStages = on;
+        m_stagesFrom = fromBytes;
+    }
+    /// Whether a book of `bytes` is loaded in stages.
+    bool loadsInStages(qint64 bytes) const { return m_loadsInStages && bytes >= m_stagesFrom; }
+    /// True while only the opening chapters are there (the rest is loading):
+    /// the page count is an estimate, and a place beyond them waits.
+    bool isOpening() const { return m_opening; }
     /// True while pages are laid out again for a new geometry (pending events
     /// run meanwhile; pages asked for then may be of either layout).
     bool isRelayouting() const { return m_relayouting; }
@@ -239,6 +253,9 @@ signals:
     /// Page numbers or the page count changed while the place stayed (counts
     /// arrived from the worker).
     void pageNumbersChanged();
+    /// The rest of a book loaded in stages could not be loaded: the document
+    /// is empty now and errorString() says why.
+    void loadFailed();
 
 protected:
     /// For subclasses: the book's text and its resources. `bookPath` names
@@ -246,6 +263,19 @@ protected:
     /// again (rebuild) keeps its map.
     void setText(const BookText& text, const std::shared_ptr<BookResources>& resources,
                  const QString& bookPath = QString());
+    /// For a format loading in stages: the book's opening chunks, the whole
+    /// text's first ones (anchor ids aside), which make `share` of the book.
+    /// Shown at once; setText() with the whole text follows and keeps the
+    /// place, and a place beyond the opening waits for it.
+    void setOpeningText(const BookText& opening, const std::shared_ptr<BookResources>& resources,
+                        double share);
+    /// Runs `work` on the thread pool, then what it returns on this
+    /// document's thread (never in the middle of a re-layout); nothing when
+    /// the document is gone by then or another stage was started.
+    void finishInBackground(std::function<std::function<void()>()> work);
+    /// For a format whose later stage failed: empties the document, keeps
+    /// `reason` as errorString() and emits loadFailed().
+    void failLoad(const QString& reason);
     /// For subclasses: the table of contents, built from anchor positions
     /// (positionOfAnchor() works here). Called once the text is mapped.
     /// Default: empty.
@@ -290,6 +320,11 @@ private:
     int toUnit(int unit, int position) const;
     int toBook(int unit, int position) const;
     void goTo(int unit, int unitPage);
+    void assignText(const BookText& text, const std::shared_ptr<BookResources>& resources,
+                    const QString& bookPath);
+    void applyStage(const std::function<void()>& apply, int stage);
+    /// Ends the wait for a place once it was reached.
+    void endWaitIfPlaced();
     void prefetch();
     void relayout();
     void applyPageSize();
@@ -346,6 +381,13 @@ private:
     int m_pendingPosition = -1;
     bool m_waitsInBackground = false;
     bool m_waitingForMap = false;
+
+    // Loading in stages.
+    bool m_loadsInStages = false;
+    qint64 m_stagesFrom = 0;
+    bool m_opening = false;
+    double m_openingShare = 1.0;
+    int m_stage = 0;
     int m_savedUnit = -1;
     int m_savedUnitPage = -1;
 
@@ -357,5 +399,6 @@ private:
 
     bool m_relayouting = false;
     bool m_relayoutPending = false;
+    bool m_runningEvents = false; ///< pending events run inside setViewPortSize()
     quint64 m_lastLayoutId = 0;
 };

@@ -107,6 +107,8 @@ TextViewer::TextViewer(const BookDto& book, QWidget* parent) : QFrame(parent)
     // Going to a place deep in a book opened for the first time waits for
     // the text map behind the busy page instead of blocking the window.
     m_document->setWaitsInBackground(true);
+    // A large book shows its opening while the rest loads.
+    m_document->setLoadsInStages(true);
 
     auto shortcut = [this](QKeySequence key, void (TextViewer::*slot)()) {
         auto* s = new QShortcut(key, this);

@@ -8,7 +8,9 @@
 #include <QBuffer>
 #include <QDir>
 #include <QDomDocument>
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -59,6 +61,39 @@ QString billionLaughs()
 QStringList sampleFolders()
 {
     return {QStringLiteral(LANTERNLEAF_SAMPLES_DIR) + "/fb2"};
+}
+
+/// A book large enough to be loaded in stages: a cover, `sections` chapters
+/// of about 2.7 KB of markup each (the opening is the first 48 or so) (a broken one at `broken`, if any) and notes.
+QString longBook(const QString& dir, const QString& name, int sections, int broken = -1)
+{
+    QString body;
+    for (int i = 0; i < sections; ++i) {
+        QStringList paragraphs;
+        for (int p = 0; p < 24; ++p)
+            paragraphs << QStringLiteral("Chapter %1, paragraph %2: the whalers rowed on through the grey "
+                                         "morning, and nobody spoke of the storm.")
+                              .arg(i)
+                              .arg(p);
+        body += i == broken ? QStringLiteral("<section><p class=\"a<b\">a less-than sign in an attribute</p></section>")
+                            : Fb2Builder::section(QStringLiteral("Chapter %1").arg(i), paragraphs);
+    }
+    return Fb2Builder()
+        .cover("cover.png")
+        .image("cover.png", Fb2Builder::makeImage(60, 90))
+        .body(body)
+        .body(Fb2Builder::section("Note 1", {"A note."}), "notes")
+        .write(dir, name);
+}
+
+/// Runs the event loop until the document has its whole text.
+bool waitForWholeText(const TextDocument& doc)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while ((doc.isOpening() || doc.isWaitingForPlace()) && timer.elapsed() < 30000)
+        QTest::qWait(5);
+    return !doc.isOpening() && !doc.isWaitingForPlace();
 }
 
 } // namespace
@@ -555,6 +590,85 @@ private slots:
         QVERIFY(text.contains("x <img src=\"y\"> &amp; bold"));
         QVERIFY(text.contains("one\ntwo"));
         QCOMPARE(doc.toc().at(0).children.at(0).title, QString("1 < 2"));
+    }
+
+    // A large book shows its opening at once and gets the rest from the
+    // background: the same pages and places as loading it whole, the place
+    // on screen kept when the rest arrives, a place beyond the opening
+    // reached once it is there.
+    void largeBookOpensInStages()
+    {
+        const QString path = longBook(m_dir.path(), "long.fb2", 120);
+        fb2::FbDocument whole(path);
+        whole.load();
+        whole.setViewPortSize(QSize(400, 500));
+
+        fb2::FbDocument staged(path);
+        staged.setLoadsInStages(true, 0);
+        staged.setWaitsInBackground(true);
+        staged.load();
+        // The rest may arrive as soon as events run (the resize below).
+        QVERIFY(staged.isOpening());
+        QVERIFY(!staged.isPageCountExact());
+        QVERIFY(staged.unitCount() < whole.unitCount());
+        staged.setViewPortSize(QSize(400, 500));
+        for (int page = 1; page <= 4; ++page) {
+            QCOMPARE(staged.pageText(page), whole.pageText(page));
+            QCOMPARE(staged.calcPositionByPage(page), whole.calcPositionByPage(page));
+        }
+        staged.next();
+        staged.next();
+        const QString shown = staged.pageText(staged.page());
+        QVERIFY(waitForWholeText(staged));
+        QCOMPARE(staged.unitCount(), whole.unitCount());
+        QCOMPARE(staged.pageText(staged.page()), shown);
+        QCOMPARE(staged.plainText(), whole.plainText());
+        QCOMPARE(staged.toc().size(), whole.toc().size());
+        QCOMPARE(staged.toc().at(0).children.at(100).position, whole.toc().at(0).children.at(100).position);
+
+        // A place deep in the book, asked for while only the opening is there.
+        const int deep = whole.toc().at(0).children.at(100).position + 40;
+        fb2::FbDocument later(path);
+        later.setLoadsInStages(true, 0);
+        later.setWaitsInBackground(true);
+        later.load();
+        QVERIFY(later.isOpening());
+        later.setPageByPosition(deep);
+        QVERIFY(later.isWaitingForPlace());
+        QCOMPARE(later.position(), deep);
+        later.setViewPortSize(QSize(400, 500));
+        QVERIFY(waitForWholeText(later));
+        whole.setPageByPosition(deep);
+        QCOMPARE(later.pageText(later.page()), whole.pageText(whole.page()));
+    }
+
+    // The rest of a book shown from its opening may be damaged: the reader
+    // is told as when the whole book fails, and nothing of it stays. A
+    // document closed while its rest loads goes quietly.
+    void laterStageFailsOrIsLeft()
+    {
+        const QString path = longBook(m_dir.path(), "broken-late.fb2", 120, 110);
+        fb2::FbDocument whole(path);
+        whole.load();
+        QVERIFY(!whole.errorString().isEmpty());
+
+        fb2::FbDocument staged(path);
+        staged.setLoadsInStages(true, 0);
+        QSignalSpy failed(&staged, &TextDocument::loadFailed);
+        staged.load();
+        QVERIFY(staged.isOpening());
+        QVERIFY(staged.pageCount() > 0);
+        staged.setViewPortSize(QSize(400, 500));
+        QVERIFY(failed.count() == 1 || failed.wait(30000));
+        QCOMPARE(staged.errorString(), whole.errorString());
+        QCOMPARE(staged.pageCount(), 0);
+        QVERIFY(!staged.isOpening());
+
+        auto* left = new fb2::FbDocument(longBook(m_dir.path(), "left.fb2", 120));
+        left->setLoadsInStages(true, 0);
+        left->load();
+        delete left;
+        QTest::qWait(300);
     }
 
     void samplesSmoke()

@@ -56,6 +56,34 @@ bool waitForExact(TextDocument& d)
                            20000);
 }
 
+/// A book loaded in stages under the test's control: its opening chapters
+/// first, the whole text when the test says.
+class StagedDocument : public TextDocument
+{
+public:
+    StagedDocument(const QStringList& chapters, int opening) : m_chapters(chapters), m_opening(opening)
+    {
+        setDefaultFont(QFont(QStringLiteral("DejaVu Serif"), 12));
+        setWaitsInBackground(true);
+        setOpeningText(text(m_chapters.mid(0, m_opening)), m_resources, double(m_opening) / m_chapters.size());
+    }
+    void complete() { setText(text(m_chapters), m_resources); }
+
+private:
+    static BookText text(const QStringList& chunks)
+    {
+        BookText t;
+        t.prefix = QStringLiteral("<html><body>");
+        t.suffix = QStringLiteral("</body></html>");
+        t.separator = QStringLiteral("<p style=\"page-break-after:always\"></p>");
+        t.chunks = chunks;
+        return t;
+    }
+    QStringList m_chapters;
+    int m_opening;
+    std::shared_ptr<BookResources> m_resources = std::make_shared<BookResources>(nullptr);
+};
+
 } // namespace
 
 class TestTextDocument : public QObject
@@ -667,6 +695,52 @@ private slots:
         // The id stays with the first piece only.
         if (body.contains("id=\"x\""))
             QCOMPARE(split.join(QString()).count("id=\"x\""), 1);
+    }
+
+    // A book shown from its opening: the place on screen stays when the whole
+    // text arrives; a place beyond the opening waits for it (busy page) and
+    // is then reached exactly; numbers are estimates until then.
+    void openingThenWholeText()
+    {
+        const QStringList text = chapters(12, 20, true);
+        HtmlDocument whole(text);
+        whole.setViewPortSize(QSize(420, 520));
+        QVERIFY(waitForExact(whole));
+
+        StagedDocument kept(text, 3);
+        kept.setViewPortSize(QSize(420, 520));
+        QVERIFY(kept.isOpening());
+        QVERIFY(QTest::qWaitFor([&] { return kept.isTextMapped() && kept.isCounting() == false; }, 20000));
+        QVERIFY(!kept.isPageCountExact());
+        for (int i = 0; i < 5; ++i)
+            kept.next();
+        const int page = kept.page();
+        const QString shown = kept.pageText(page);
+        QCOMPARE(shown, whole.pageText(page));
+        kept.complete();
+        QVERIFY(!kept.isOpening());
+        QCOMPARE(kept.page(), page);
+        QCOMPARE(kept.pageText(kept.page()), shown);
+        QVERIFY(waitForExact(kept));
+        QCOMPARE(kept.pageCount(), whole.pageCount());
+
+        // Deep in chapter 9, in the middle of a paragraph.
+        const int deep = whole.positionOfAnchor("c9") + 900;
+        StagedDocument waiting(text, 3);
+        waiting.setViewPortSize(QSize(420, 520));
+        QVERIFY(QTest::qWaitFor([&] { return waiting.isTextMapped(); }, 20000));
+        QSignalSpy busy(&waiting, &TextDocument::beginResizePage);
+        QSignalSpy ready(&waiting, &TextDocument::endResizePage);
+        waiting.setPageByPosition(deep);
+        QVERIFY(waiting.isWaitingForPlace());
+        QCOMPARE(busy.count(), 1);
+        QCOMPARE(waiting.position(), deep);
+        waiting.complete();
+        QVERIFY(QTest::qWaitFor([&] { return !waiting.isWaitingForPlace(); }, 20000));
+        QCOMPARE(ready.count(), 1);
+        QVERIFY(waitForExact(waiting));
+        QVERIFY(pageHolds(waiting, waiting.page(), deep));
+        QCOMPARE(waiting.pageText(waiting.page()), whole.pageText(whole.calcPageByPosition(deep)));
     }
 
 private:

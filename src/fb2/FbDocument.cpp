@@ -17,7 +17,10 @@ namespace fb2 {
 
 namespace {
 constexpr int kMaxImageSide = 350;
-}
+// Markup of the sections shown at once when a large book loads in stages:
+// a few dozen pages, parsed in a few milliseconds.
+constexpr int kOpeningSize = 128 * 1024;
+} // namespace
 
 FbDocument::FbDocument(const QString& path, QObject* parent) : TextDocument(parent), m_path(path) {}
 
@@ -25,11 +28,71 @@ void FbDocument::load()
 {
     QElapsedTimer timer;
     timer.start();
+    m_text = BookText();
+    m_resources.reset();
+    m_openingOnly = false;
+    setErrorString(QString());
+    if (loadsInStages(QFileInfo(m_path).size()) && loadOpening()) {
+        LoadStats stats;
+        stats.parseMs = timer.elapsed();
+        stats.convertMs = 0;
+        setLoadStats(stats);
+        return;
+    }
     FbParser parser;
     m_parsed = parser.parse(m_path, false);
     m_book = m_parsed ? parser.takeBook() : Book();
-    m_text = BookText();
-    m_resources.reset();
+    setErrorString(failure(parser));
+    LoadStats stats;
+    stats.parseMs = timer.restart();
+    convert();
+    stats.convertMs = timer.elapsed();
+    setLoadStats(stats);
+}
+
+bool FbDocument::loadOpening()
+{
+    FbParser parser;
+    double share = 1.0;
+    if (!parser.parseOpening(m_path, kOpeningSize, &share) || parser.book().bodies.isEmpty())
+        return false;
+    m_book = parser.takeBook();
+    m_parsed = true;
+    m_openingOnly = true;
+    m_share = share;
+    convert();
+    // The whole book is parsed and converted on the pool; only the closure
+    // it returns touches this document, on its thread, and not at all once
+    // the document is gone.
+    const QString path = m_path;
+    finishInBackground([this, path]() -> std::function<void()> {
+        auto whole = std::make_shared<FbParser>();
+        const bool parsed = whole->parse(path, false);
+        auto book = std::make_shared<Book>(parsed ? whole->takeBook() : Book());
+        auto chunks = std::make_shared<QStringList>();
+        if (parsed && !book->bodies.isEmpty())
+            *chunks = FbConverter::toChunks(*book);
+        return [this, whole, parsed, book, chunks] {
+            m_parsed = parsed;
+            m_book = std::move(*book);
+            m_openingOnly = false;
+            m_text = BookText();
+            m_resources.reset();
+            const QString reason = failure(*whole);
+            if (!reason.isEmpty()) {
+                failLoad(reason);
+                return;
+            }
+            m_text = textOf(*chunks);
+            m_resources = resourcesOf(m_book);
+            setText(m_text, m_resources, m_path);
+        };
+    });
+    return true;
+}
+
+QString FbDocument::failure(const FbParser& parser)
+{
     BookError::Reason reason = BookError::None;
     if (!m_parsed) {
         // The parser's reasons (XML errors, entity declarations, nesting,
@@ -46,17 +109,44 @@ void FbDocument::load()
         m_parsed = false;
         qCWarning(lcFb2) << "FbDocument::load" << m_path << "has no body";
     }
-    setErrorString(BookError::text(reason));
-    LoadStats stats;
-    stats.parseMs = timer.restart();
-    convert();
-    stats.convertMs = timer.elapsed();
-    setLoadStats(stats);
+    return BookError::text(reason);
 }
 
 void FbDocument::rebuild()
 {
     convert();
+}
+
+BookText FbDocument::textOf(const QStringList& chunks)
+{
+    BookText text;
+    text.prefix = QStringLiteral("<html><body>");
+    text.suffix = QStringLiteral("</body></html>");
+    text.chunks = chunks;
+    return text;
+}
+
+std::shared_ptr<BookResources> FbDocument::resourcesOf(const Book& book)
+{
+    // The maker keeps its own (shared) copy of the images: documents on a
+    // worker thread may outlive this one.
+    const auto images = book.images;
+    return std::make_shared<BookResources>([images](int type, const QUrl& name) -> QVariant {
+        if (type != QTextDocument::ImageResource || images.isEmpty())
+            return QVariant();
+        QString id = name.path();
+        if (!images.contains(id))
+            id = name.toString(); // ids that look like a scheme ("img:1")
+        const QImage image = images.value(id);
+        if (id.isEmpty() || image.isNull())
+            return QVariant();
+        if (image.width() <= kMaxImageSide && image.height() <= kMaxImageSide)
+            return image;
+        // Rounded, not truncated: 800 x 200 is shown at 350 x 88.
+        const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
+        const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    });
 }
 
 void FbDocument::convert()
@@ -67,31 +157,13 @@ void FbDocument::convert()
     // The chunks do not depend on the style: a rebuild hands the same text
     // over again.
     if (m_text.isEmpty()) {
-        m_text.prefix = QStringLiteral("<html><body>");
-        m_text.suffix = QStringLiteral("</body></html>");
-        m_text.chunks = FbConverter::toChunks(m_book);
-        // The maker keeps its own (shared) copy of the images: documents on
-        // a worker thread may outlive this one.
-        const auto images = m_book.images;
-        m_resources = std::make_shared<BookResources>([images](int type, const QUrl& name) -> QVariant {
-            if (type != QTextDocument::ImageResource || images.isEmpty())
-                return QVariant();
-            QString id = name.path();
-            if (!images.contains(id))
-                id = name.toString(); // ids that look like a scheme ("img:1")
-            const QImage image = images.value(id);
-            if (id.isEmpty() || image.isNull())
-                return QVariant();
-            if (image.width() <= kMaxImageSide && image.height() <= kMaxImageSide)
-                return image;
-            // Rounded, not truncated: 800 x 200 is shown at 350 x 88.
-            const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
-            const QSize size(qMax(1, qRound(image.width() * factor)),
-                             qMax(1, qRound(image.height() * factor)));
-            return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        });
+        m_text = textOf(FbConverter::toChunks(m_book));
+        m_resources = resourcesOf(m_book);
     }
-    setText(m_text, m_resources, m_path);
+    if (m_openingOnly)
+        setOpeningText(m_text, m_resources, m_share);
+    else
+        setText(m_text, m_resources, m_path);
 }
 
 QList<TocPoint> FbDocument::buildToc() const

@@ -5,6 +5,8 @@
 
 namespace fb2 {
 
+class FbParser;
+
 /// A FictionBook 2 book as a paginated text document.
 ///
 /// load() parses the file (FbParser, full mode) and converts it
@@ -48,12 +50,22 @@ protected:
 
 private:
     void convert();
+    /// Shows the book's opening and parses the whole book in the
+    /// background; false when the file cannot be cut (load it whole).
+    bool loadOpening();
+    /// Why the last parse gave no book, for the user; empty when it gave
+    /// one. Also clears parsed() for a book without a body.
+    QString failure(const FbParser& parser);
+    static BookText textOf(const QStringList& chunks);
+    static std::shared_ptr<BookResources> resourcesOf(const Book& book);
 
     QString m_path;
     Book m_book;
     bool m_parsed = false;
     BookText m_text;
     std::shared_ptr<BookResources> m_resources;
+    bool m_openingOnly = false; ///< m_book is the opening of a book loading in stages
+    double m_share = 1.0;       ///< the part of the book the opening makes
 };
 
 } // namespace fb2

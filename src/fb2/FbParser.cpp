@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextCodec>
 #include <QXmlStreamReader>
 #include <QtConcurrent>
@@ -253,14 +254,8 @@ bool FbParser::parseInPieces(const QString& text)
     if (!outline.ok)
         return false;
     QDomDocument dom;
-    {
-        QXmlStreamReader reader(outline.skeleton(text));
-        reader.setNamespaceProcessing(false);
-        if (!dom.setContent(&reader, false))
-            return false;
-    }
-    const QDomElement root = dom.documentElement();
-    if (root.tagName() != QLatin1String("FictionBook"))
+    const QDomElement root = skeletonRoot(text, outline, dom);
+    if (root.isNull())
         return false;
 
     struct Piece
@@ -289,12 +284,7 @@ bool FbParser::parseInPieces(const QString& text)
             return parsed;
         }
         const FbOutline::Range range = outline.sections.at(piece.section);
-        QXmlStreamReader reader(text.mid(range.begin, range.end - range.begin));
-        reader.setNamespaceProcessing(false);
-        QDomDocument section;
-        parsed.ok = section.setContent(&reader, false);
-        if (parsed.ok)
-            parsed.section = parseSection(section.documentElement());
+        parsed.ok = parsePiece(text, range.begin, range.end, parsed.section);
         return parsed;
     };
     const QVector<Parsed> parsed = QtConcurrent::blockingMapped<QVector<Parsed>>(pieces, parse);
@@ -310,6 +300,96 @@ bool FbParser::parseInPieces(const QString& text)
         // in the same order.
         return next < parsed.size() ? parsed.at(next++).section : Section();
     });
+    return true;
+}
+
+QDomElement FbParser::skeletonRoot(const QString& text, const FbOutline& outline, QDomDocument& dom)
+{
+    QXmlStreamReader reader(outline.skeleton(text));
+    reader.setNamespaceProcessing(false);
+    if (!dom.setContent(&reader, false))
+        return QDomElement();
+    const QDomElement root = dom.documentElement();
+    return root.tagName() == QLatin1String("FictionBook") ? root : QDomElement();
+}
+
+bool FbParser::parsePiece(const QString& text, int begin, int end, Section& section)
+{
+    QXmlStreamReader reader(text.mid(begin, end - begin));
+    reader.setNamespaceProcessing(false);
+    QDomDocument dom;
+    if (!dom.setContent(&reader, false))
+        return false;
+    section = parseSection(dom.documentElement());
+    return true;
+}
+
+bool FbParser::parseOpening(const QString& path, int size, double* share)
+{
+    m_book = Book();
+    m_error.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
+        return false;
+    const QString text = decode(file.readAll());
+    const FbOutline outline = FbOutline::scan(text, kMaxDepth);
+    if (!outline.ok || outline.sections.isEmpty())
+        return false;
+    QDomDocument dom;
+    const QDomElement root = skeletonRoot(text, outline, dom);
+    if (root.isNull())
+        return false;
+
+    // Whole sections from the start until the size is reached.
+    QVector<Section> sections;
+    int characters = 0;
+    while (sections.size() < outline.sections.size() && (sections.isEmpty() || characters < size)) {
+        const FbOutline::Range range = outline.sections.at(sections.size());
+        Section section;
+        if (!parsePiece(text, range.begin, range.end, section))
+            return false;
+        sections << section;
+        characters += range.end - range.begin;
+    }
+    int next = 0;
+    walkRoot(root, [&sections, &next](const QDomElement&) {
+        const int index = next++;
+        return index < sections.size() ? sections.at(index) : Section();
+    });
+    // Only what comes before the first section left unparsed.
+    int left = sections.size();
+    int bodies = 0;
+    for (Body& body : m_book.bodies) {
+        if (left == 0)
+            break;
+        if (body.sections.size() > left)
+            body.sections = body.sections.mid(0, left);
+        left -= body.sections.size();
+        ++bodies;
+    }
+    m_book.bodies = m_book.bodies.mid(0, bodies);
+
+    // The pictures the opening shows.
+    QSet<QString> shown{m_book.description.titleInfo.coverpage};
+    const std::function<void(const QList<Section>&)> collect = [&](const QList<Section>& list) {
+        for (const Section& s : list) {
+            for (const QString& id : s.images)
+                shown.insert(id);
+            collect(s.sections);
+        }
+    };
+    for (const Body& body : qAsConst(m_book.bodies)) {
+        for (const QString& id : body.images)
+            shown.insert(id);
+        collect(body.sections);
+    }
+    for (QDomElement e = root.firstChildElement(QStringLiteral("binary")); !e.isNull();
+         e = e.nextSiblingElement(QStringLiteral("binary"))) {
+        const QString id = e.attribute(QStringLiteral("id"));
+        if (shown.contains(id))
+            addImage(id, decodeImage(e.text().toLatin1()));
+    }
+    *share = double(outline.sections.at(sections.size() - 1).end) / qMax(1, text.size());
     return true;
 }
 

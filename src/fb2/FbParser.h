@@ -35,6 +35,8 @@ namespace fb2 {
 /// Errors are values: parse() returns false and errorString() says why.
 /// Threads: plain data, no QObject; one parser may be used on any one thread
 /// (the add-books worker runs metadata-only parses on its own thread).
+struct FbOutline;
+
 class FbParser
 {
 public:
@@ -54,6 +56,15 @@ public:
     /// Full mode: parse the sections side by side when the file allows it
     /// (default), or always in one piece. Both give the same book.
     void setParseInPieces(bool inPieces) { m_inPieces = inPieces; }
+
+    /// The opening of a large book, to show before the rest is parsed: the
+    /// description, and the top-level sections from the start until about
+    /// `size` characters of markup in the bodies they belong to (later ones
+    /// left out), with the pictures those and the cover show. `share` gets
+    /// the part of the file they make. False when the file is not one the
+    /// parse in pieces can cut (the caller parses it whole, which also tells
+    /// what is wrong).
+    bool parseOpening(const QString& path, int size, double* share);
 
     const Book& book() const { return m_book; }
     Book& book() { return m_book; }
@@ -83,6 +94,12 @@ private:
     using SectionSource = std::function<Section(const QDomElement&)>;
     bool parseFull(const QString& text);
     bool parseInPieces(const QString& text);
+    /// The skeleton of `text` as a DOM (sections left empty), or a null
+    /// element when it does not parse or is not a FictionBook.
+    static QDomElement skeletonRoot(const QString& text, const FbOutline& outline, QDomDocument& dom);
+    /// Parses one top-level section cut out of `text`; false when it is not
+    /// well formed.
+    static bool parsePiece(const QString& text, int begin, int end, Section& section);
     void addImage(const QString& id, const QImage& image);
     void walkRoot(const QDomElement& root, const SectionSource& topSection);
     bool parseMetadata(const QString& text);

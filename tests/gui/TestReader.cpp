@@ -500,6 +500,44 @@ private slots:
         QVERIFY(viewer.isVisible());
     }
 
+    void damagedRestOfALargeBookIsReported()
+    {
+        // Over a megabyte, so the viewer shows its opening first; the damage
+        // lies far beyond it and is found by the load in the background.
+        QStringList sections;
+        for (int s = 0; s < 1100; ++s) {
+            QStringList paragraphs;
+            for (int p = 0; p < 8; ++p)
+                paragraphs << paragraphText(s, p) + QStringLiteral(" And the lamps burned low.");
+            sections << (s == 1050 ? QStringLiteral("<section><p class=\"a<b\">bad</p></section>")
+                                  : Fb2Builder::section(QStringLiteral("Chapter %1").arg(s), paragraphs));
+        }
+        BookDto book;
+        book.title = "Large and damaged";
+        book.full_path = Fb2Builder().body(sections.join(QString())).write(m_books.path(), "large.fb2");
+        book.format = 2;
+        book.id = BookProvider::instance()->addBook(book);
+        QVERIFY(QFileInfo(book.full_path).size() > 1024 * 1024);
+
+        UserContext context;
+        BookViewer viewer(&context);
+        viewer.resize(800, 600);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QSignalSpy failed(&viewer, &BookViewer::openFailed);
+        MessageView::setNextAnswer(MessageView::CloseAnswer);
+        viewer.openBook(BookProvider::instance()->getBookById(book.id));
+        // The opening is on screen; the failure comes from the event loop,
+        // never from inside the open.
+        QVERIFY(viewer.textViewer());
+        QVERIFY(viewer.textViewer()->document()->isOpening());
+        QCOMPARE(failed.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 30000);
+        QCOMPARE(MessageView::shownMessages().size(), 1);
+        QVERIFY(!viewer.textViewer());
+        QCOMPARE(context.document(), nullptr);
+    }
+
     void formatWithoutViewerKeepsTheBusyPage_data()
     {
         QTest::addColumn<int>("format");

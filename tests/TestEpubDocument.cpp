@@ -604,6 +604,70 @@ private slots:
         QVERIFY(!doc.isUndoAvailable());
     }
 
+    // A large book shows its opening chapters (with the pictures they show)
+    // at once and gets the rest from the background: the same pages and
+    // places as the whole load, a place beyond the opening reached once the
+    // rest is there.
+    void largeBookOpensInStages()
+    {
+        EpubBuilder builder;
+        builder.css("Styles/book.css", "p { margin: 0; }")
+            .image("pic1", "Images/early.png", QImage(30, 30, QImage::Format_RGB32))
+            .image("pic2", "Images/late.png", QImage(30, 30, QImage::Format_RGB32));
+        for (int c = 0; c < 40; ++c) {
+            QStringList paragraphs;
+            for (int p = 0; p < 40; ++p)
+                paragraphs << QStringLiteral("Chapter %1, paragraph %2: the ship sailed on through the long "
+                                             "night while the crew slept below.")
+                                  .arg(c)
+                                  .arg(p);
+            QString body = EpubBuilder::body(QStringLiteral("Chapter %1").arg(c), paragraphs);
+            if (c == 2 || c == 35)
+                body += QStringLiteral("<p><img src=\"../Images/%1.png\" alt=\"\"/></p>")
+                            .arg(c == 2 ? "early" : "late");
+            builder.chapter(QStringLiteral("c%1").arg(c), QStringLiteral("Text/c%1.xhtml").arg(c), body,
+                            QStringLiteral("Chapter %1").arg(c));
+        }
+        const QString path = builder.write(m_dir->path(), "long.epub");
+        EpubDocument whole(path);
+        whole.load();
+        whole.setViewPortSize(QSize(400, 500));
+
+        EpubDocument staged(path);
+        staged.setLoadsInStages(true, 0);
+        staged.setWaitsInBackground(true);
+        staged.load();
+        // The rest may arrive as soon as events run (the resize below).
+        QVERIFY(staged.isOpening());
+        QVERIFY(staged.unitCount() < whole.unitCount());
+        const QStringList resources = staged.book().resources.keys();
+        QVERIFY2(resources.contains("OEBPS/Images/early.png"), qPrintable(resources.join(' ')));
+        QVERIFY(!resources.contains("OEBPS/Images/late.png"));
+        staged.setViewPortSize(QSize(400, 500));
+        for (int page = 1; page <= 4; ++page) {
+            QCOMPARE(staged.pageText(page), whole.pageText(page));
+            QCOMPARE(staged.calcPositionByPage(page), whole.calcPositionByPage(page));
+        }
+        QVERIFY(QTest::qWaitFor([&] { return !staged.isOpening(); }, 30000));
+        QCOMPARE(staged.unitCount(), whole.unitCount());
+        QCOMPARE(staged.plainText(), whole.plainText());
+        QCOMPARE(staged.toc().size(), whole.toc().size());
+        QCOMPARE(staged.toc().at(35).position, whole.toc().at(35).position);
+
+        const int deep = whole.toc().at(35).position + 300;
+        EpubDocument later(path);
+        later.setLoadsInStages(true, 0);
+        later.setWaitsInBackground(true);
+        later.load();
+        QVERIFY(later.isOpening());
+        later.setPageByPosition(deep);
+        QVERIFY(later.isWaitingForPlace());
+        later.setViewPortSize(QSize(400, 500));
+        QVERIFY(QTest::qWaitFor([&] { return !later.isOpening() && !later.isWaitingForPlace(); }, 30000));
+        whole.setPageByPosition(deep);
+        QCOMPARE(later.pageText(later.page()), whole.pageText(whole.page()));
+    }
+
     void registeredForEpubFiles()
     {
         std::unique_ptr<TextDocument> doc(

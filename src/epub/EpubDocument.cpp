@@ -6,12 +6,20 @@
 #include "epub/EpubParser.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLoggingCategory>
+#include <QThread>
 #include <QUrl>
 
 Q_DECLARE_LOGGING_CATEGORY(lcEpub)
 
 namespace epub {
+
+namespace {
+// Text of the chapters shown at once when a large book loads in stages: a
+// few dozen pages.
+constexpr int kOpeningSize = 64 * 1024;
+} // namespace
 
 EpubDocument::EpubDocument(const QString& path, QObject* parent) : TextDocument(parent), m_path(path) {}
 
@@ -22,30 +30,17 @@ void EpubDocument::load()
     QElapsedTimer timer;
     timer.start();
     EpubParser parser;
-    m_parsed = parser.parse(m_path, m_book, false);
-    m_converter.reset(new EpubConverter(m_book));
+    if (loadsInStages(QFileInfo(m_path).size()))
+        parser.setOpening(kOpeningSize);
+    m_book = std::make_shared<Book>();
+    m_parsed = parser.parse(m_path, *m_book, false);
+    m_converter = std::make_shared<EpubConverter>(*m_book);
     m_text = BookText();
-    setErrorString(QString());
-    switch (parser.error()) {
-    case EpubParser::NoError:
-        break;
-    case EpubParser::Unreadable:
-        // Not a readable archive: missing, unreadable, or not a zip at all.
-        setErrorString(BookError::text(BookError::fileOr(m_path, BookError::Damaged)));
-        break;
-    case EpubParser::NotEpub:
-    case EpubParser::Damaged:
-        setErrorString(BookError::text(BookError::Damaged));
-        break;
-    case EpubParser::Protected:
-        setErrorString(BookError::text(BookError::Protected));
-        break;
-    }
-    if (!m_parsed) {
-        if (errorString().isEmpty())
-            setErrorString(BookError::text(BookError::Damaged));
+    m_openingOnly = m_parsed && parser.isOpening();
+    m_share = parser.openingShare();
+    setErrorString(m_parsed ? QString() : failure(parser));
+    if (!m_parsed)
         qCWarning(lcEpub) << "EpubDocument::load" << m_path << parser.errorString();
-    }
     LoadStats stats;
     stats.parseMs = timer.restart();
     convert();
@@ -55,6 +50,51 @@ void EpubDocument::load()
         qCWarning(lcEpub) << "no readable chapter in" << m_path;
         setErrorString(BookError::text(BookError::Damaged));
     }
+    if (m_openingOnly)
+        loadTheRest();
+}
+
+QString EpubDocument::failure(const EpubParser& parser) const
+{
+    switch (parser.error()) {
+    case EpubParser::Unreadable:
+        // Not a readable archive: missing, unreadable, or not a zip at all.
+        return BookError::text(BookError::fileOr(m_path, BookError::Damaged));
+    case EpubParser::Protected:
+        return BookError::text(BookError::Protected);
+    default:
+        return BookError::text(BookError::Damaged);
+    }
+}
+
+void EpubDocument::loadTheRest()
+{
+    // Only the closure returned touches this document, on its thread, and
+    // not at all once the document is gone.
+    const QString path = m_path;
+    QThread* home = thread();
+    finishInBackground([this, path, home]() -> std::function<void()> {
+        auto parser = std::make_shared<EpubParser>();
+        auto book = std::make_shared<Book>();
+        const bool parsed = parser->parse(path, *book, false);
+        std::shared_ptr<EpubConverter> converter(new EpubConverter(*book));
+        if (parsed)
+            converter->convert();
+        converter->moveToThread(home);
+        return [this, parser, book, parsed, converter] {
+            m_openingOnly = false;
+            if (!parsed || converter->chapters().isEmpty()) {
+                qCWarning(lcEpub) << "EpubDocument::load" << m_path << parser->errorString();
+                m_parsed = false;
+                failLoad(parsed ? BookError::text(BookError::Damaged) : failure(*parser));
+                return;
+            }
+            m_book = book;
+            m_converter = converter;
+            m_text = m_converter->bookText();
+            setText(m_text, m_converter->resources(), m_path);
+        };
+    });
 }
 
 void EpubDocument::rebuild()
@@ -73,7 +113,10 @@ void EpubDocument::convert()
         m_converter->convert();
         m_text = m_converter->bookText();
     }
-    setText(m_text, m_converter->resources(), m_path);
+    if (m_openingOnly)
+        setOpeningText(m_text, m_converter->resources(), m_share);
+    else
+        setText(m_text, m_converter->resources(), m_path);
 }
 
 QList<TocPoint> EpubDocument::buildToc() const

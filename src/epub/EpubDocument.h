@@ -8,6 +8,7 @@
 namespace epub {
 
 class EpubConverter;
+class EpubParser;
 
 /// An EPUB book as a paginated text document.
 ///
@@ -44,7 +45,7 @@ public:
 
     QString path() const { return m_path; }
     /// The parsed book (empty before load() and after a failed load).
-    const Book& book() const { return m_book; }
+    const Book& book() const { return *m_book; }
     /// Whether the last load() parsed the file.
     bool parsed() const { return m_parsed; }
     /// The converter of the last load(): the chapters one by one. Null
@@ -60,12 +61,20 @@ protected:
 
 private:
     void convert();
+    /// The reason a parse failed, for the user.
+    QString failure(const EpubParser& parser) const;
+    /// Parses and converts the whole book in the background, the opening
+    /// being on screen.
+    void loadTheRest();
 
     QString m_path;
-    Book m_book;
+    /// Shared with the converter, which reads its images and contents.
+    std::shared_ptr<Book> m_book = std::make_shared<Book>();
     bool m_parsed = false;
-    std::unique_ptr<EpubConverter> m_converter;
+    std::shared_ptr<EpubConverter> m_converter;
     BookText m_text;
+    bool m_openingOnly = false; ///< the book is the opening of one loading in stages
+    double m_share = 1.0;       ///< the part of the spine the opening makes
 };
 
 } // namespace epub

@@ -366,6 +366,7 @@ bool EpubParser::parse(const QString& path, Book& result, bool metadataOnly)
 {
     m_path = path;
     m_error = NoError;
+    m_openingShare = 1.0;
     m_errorString.clear();
     m_names.clear();
     m_namesByLowerCase.clear();
@@ -398,7 +399,8 @@ bool EpubParser::parse(const QString& path, Book& result, bool metadataOnly)
     if (!metadataOnly) {
         if (isProtected(book))
             return fail(Protected, QStringLiteral("the text is encrypted"));
-        readContents(book);
+        if (m_openingSize <= 0 || !readOpening(book))
+            readContents(book);
         readToc(book);
     }
     result = book;
@@ -631,7 +633,12 @@ void EpubParser::readContents(Book& book)
         want(item.href);
     QHash<QString, QByteArray> data;
     m_reader->readEntries(m_path, wanted, data);
+    keep(book, data, pathOfEntry);
+}
 
+void EpubParser::keep(Book& book, const QHash<QString, QByteArray>& data,
+                      const QHash<QString, QString>& pathOfEntry) const
+{
     QSet<QString> contentPaths;
     for (const ManifestItem& item : qAsConst(book.contentDocuments))
         contentPaths.insert(item.href);
@@ -646,6 +653,75 @@ void EpubParser::readContents(Book& book)
             book.resources.insert(path, it.value());
         }
     }
+}
+
+bool EpubParser::readOpening(Book& book)
+{
+    QHash<QString, QString> hrefOfId;
+    for (const ManifestItem& item : qAsConst(book.contentDocuments))
+        hrefOfId.insert(item.id, item.href);
+    // The spine's documents a few at a time, until the opening holds enough
+    // text (one pass over the archive each).
+    constexpr int kBatch = 4;
+    int read = 0;
+    qint64 characters = 0;
+    while (read < book.spine.size() && characters < m_openingSize) {
+        QStringList names;
+        QHash<QString, QString> pathOfEntry;
+        for (int i = read; i < qMin(read + kBatch, book.spine.size()); ++i) {
+            const QString href = hrefOfId.value(book.spine.at(i));
+            const QString name = entryName(href);
+            if (!name.isEmpty() && !pathOfEntry.contains(name)) {
+                names << name;
+                pathOfEntry.insert(name, href);
+            }
+        }
+        QHash<QString, QByteArray> data;
+        m_reader->readEntries(m_path, names, data);
+        keep(book, data, pathOfEntry);
+        for (const QString& href : qAsConst(pathOfEntry))
+            characters += book.texts.value(href).size();
+        read = qMin(read + kBatch, book.spine.size());
+    }
+    if (read >= book.spine.size()) {
+        book.texts.clear();
+        return false;
+    }
+    m_openingShare = double(read) / book.spine.size();
+    book.spine = book.spine.mid(0, read);
+
+    // Style sheets, the cover and the pictures the opening's documents show.
+    QHash<QString, QString> imageOfEntry;
+    for (const ManifestItem& item : qAsConst(book.images))
+        imageOfEntry.insert(entryName(item.href), item.href);
+    QStringList wanted;
+    QHash<QString, QString> pathOfEntry;
+    const auto want = [&](const QString& href) {
+        const QString name = entryName(href);
+        if (!name.isEmpty() && !pathOfEntry.contains(name)) {
+            wanted << name;
+            pathOfEntry.insert(name, href);
+        }
+    };
+    for (const ManifestItem& item : qAsConst(book.styleSheets))
+        want(item.href);
+    if (imageOfEntry.contains(entryName(book.coverItem.href)))
+        want(book.coverItem.href);
+    if (!book.cover.isEmpty())
+        want(book.cover);
+    static const QRegularExpression reference(QStringLiteral("(?:src|href)\\s*=\\s*[\"']([^\"']+)[\"']"));
+    for (auto it = book.texts.constBegin(); it != book.texts.constEnd(); ++it) {
+        const QString folder = folderOf(it.key());
+        for (auto match = reference.globalMatch(it.value()); match.hasNext();) {
+            const QString name = entryName(resolve(folder, match.next().captured(1)));
+            if (imageOfEntry.contains(name))
+                want(imageOfEntry.value(name));
+        }
+    }
+    QHash<QString, QByteArray> data;
+    m_reader->readEntries(m_path, wanted, data);
+    keep(book, data, pathOfEntry);
+    return true;
 }
 
 void EpubParser::readToc(Book& book)

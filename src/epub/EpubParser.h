@@ -60,6 +60,15 @@ public:
     /// Reads the book at `path` into `result` (replaced). False on failure,
     /// with `result` left holding only the path.
     bool parse(const QString& path, Book& result, bool metadataOnly = false);
+    /// Full mode: read only the opening of the spine, the content documents
+    /// from the start until their text holds `characters` (and the style
+    /// sheets, the cover and the pictures those documents show); the spine
+    /// of the result ends there. 0 (default): the whole book.
+    void setOpening(int characters) { m_openingSize = characters; }
+    /// Whether the last parse stopped before the end of the spine, and what
+    /// part of the spine it read.
+    bool isOpening() const { return m_openingShare < 1.0; }
+    double openingShare() const { return m_openingShare; }
     Error error() const { return m_error; }
     /// The reason of the last failure in English, empty after success.
     QString errorString() const { return m_errorString; }
@@ -92,11 +101,20 @@ private:
     void readPackageMetadata(QXmlStreamReader& r, Book& book);
     void addManifestItem(const ManifestItem& item, Book& book);
     void readContents(Book& book);
+    /// readContents() for the opening of the spine; false when the opening
+    /// is the whole spine (nothing read: the whole book is read instead).
+    bool readOpening(Book& book);
+    /// Keeps the entries read: content documents decoded as texts, the rest
+    /// as resources, by the manifest path `pathOfEntry` gives each entry.
+    void keep(Book& book, const QHash<QString, QByteArray>& data,
+              const QHash<QString, QString>& pathOfEntry) const;
     void readToc(Book& book);
     void findCover(Book& book, bool metadataOnly);
     bool isProtected(const Book& book);
 
     std::unique_ptr<ArchiveReader> m_reader;
+    int m_openingSize = 0;
+    double m_openingShare = 1.0;
     QString m_path;
     QStringList m_names;
     QHash<QString, QString> m_namesByLowerCase;

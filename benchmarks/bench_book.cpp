@@ -21,6 +21,7 @@
 // Wall times on a shared machine are noisy: the figures in brackets are the
 // processor time of the GUI thread for the same step.
 
+#include "Allocator.h"
 #include "BookFormat.h"
 #include "TextDocument.h"
 #include "TextPagePainter.h"
@@ -321,6 +322,7 @@ void bench(const QString& path, const QString& word, QSize viewPort, int columns
 
 int main(int argc, char** argv)
 {
+    tuneAllocator(); // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A home of its own: page tables cached by an earlier run must not make

@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include "Allocator.h"
+
 #include "BookModel.h"
 #include "BookProvider.h"
 #include "CrashInstaller.h"
@@ -187,6 +189,7 @@ void Application::showInExplorer(const QString& filePath)
 
 int runApplication(int argc, char** argv)
 {
+    tuneAllocator();
     // A crashed instance starts this executable again to finish its report;
     // that process must not become an instance of its own.
     if (CrashInstaller::isReportRequest(argc, argv))

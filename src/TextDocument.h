@@ -43,6 +43,14 @@ class LayoutWorker;
 /// (pageNumbersChanged()). Finished page tables are cached per book and
 /// layout in the book's cache folder.
 ///
+/// Loading in stages (setLoadsInStages(), the viewer): a format may hand over
+/// a large book's opening chunks first (setOpeningText()) and the whole text
+/// later from a background parse (finishInBackground(), then setText()). The
+/// opening's places are the whole book's; the place on screen stays when the
+/// rest arrives, and a place beyond the opening waits for it behind the busy
+/// page. A later stage that fails empties the document (loadFailed()).
+/// Searches made before the rest arrives cover the opening only.
+///
 /// Places: every place handed out (position(), TocPoint::position,
 /// SearchResult::position, positionOfAnchor()) is a character position of the
 /// whole book's text, exactly as one QTextDocument holding the whole book

@@ -22,8 +22,11 @@ struct ReaderSettings;
 /// geometry in step with its own size.
 ///
 /// Parsing and layout run on the GUI thread inside load(), reload() and the
-/// document's re-layout; the host shows its busy page between loadBegin()
-/// and loadFinished(), reloadBegin() and reloadFinished(). GUI thread only.
+/// document's re-layout (a large book's opening only: the document loads
+/// the rest in the background); the host shows its busy page between
+/// loadBegin() and loadFinished(), reloadBegin() and reloadFinished().
+/// Pages are painted by a TextPagePainter, which draws the next ones ahead.
+/// GUI thread only.
 class TextViewer : public QFrame
 {
     Q_OBJECT

@@ -19,6 +19,11 @@ class EpubParser;
 /// rebuild() converts again from the parsed book (after a style change)
 /// without reading the file.
 ///
+/// Loading in stages (TextDocument::setLoadsInStages()), a large book shows
+/// the first documents of its spine (EpubParser::setOpening()) while the
+/// whole book is parsed and converted on the thread pool; book() and
+/// converter() are the opening's until then.
+///
 /// The text engine lays the book out chapter by chapter (one unit per spine
 /// item, oversized ones split). Images are handed to the documents that lay
 /// it out by the converter's shared resources (also loadResource()): scaled

@@ -14,6 +14,11 @@ class FbParser;
 /// count 0) and the reason in the log. rebuild() converts again from the parsed
 /// book (after a style change) without reading the file.
 ///
+/// Loading in stages (TextDocument::setLoadsInStages()), a large book shows
+/// its first top-level sections (FbParser::parseOpening()) while the whole
+/// book is parsed and converted on the thread pool; book() is the opening's
+/// until then.
+///
 /// The text engine lays the book out section by section (the cover, then
 /// each top-level section of each body, the body's heading with its first
 /// section). Images are handed to the documents that lay it out by shared

@@ -85,14 +85,8 @@ void TextPagePainter::drawPage(QPainter& painter, int page, const QRect& target,
         const TextDocument::PageView view = m_document->pageView(page);
         if (view.document) {
             painter.save();
-            painter.translate(origin.x(), origin.y() - view.rect.top());
-            painter.setClipRect(view.rect);
-            QAbstractTextDocumentLayout::PaintContext context;
-            context.clip = view.rect;
-            // The style sheet gives the text its real colours.
-            context.palette.setColor(QPalette::Text, Qt::black);
-            context.selections = view.selections;
-            view.document->documentLayout()->draw(&painter, context);
+            painter.translate(origin);
+            drawText(painter, view);
             painter.restore();
         } else {
             painter.drawText(QRect(origin, QSize(pageWidth, pageHeight)), Qt::AlignCenter,
@@ -142,13 +136,7 @@ const QImage* TextPagePainter::picture(int page, qreal pixelRatio)
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.translate(0, -view.rect.top());
-        painter.setClipRect(view.rect);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view.rect;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        context.selections = view.selections;
-        view.document->documentLayout()->draw(&painter, context);
+        drawText(painter, view);
     }
     ++m_picturesDrawn;
     m_pictures.push_front(Picture{key, image});
@@ -156,6 +144,20 @@ const QImage* TextPagePainter::picture(int page, qreal pixelRatio)
     while (int(m_pictures.size()) > kept)
         m_pictures.pop_back();
     return &m_pictures.front().image;
+}
+
+void TextPagePainter::drawText(QPainter& painter, const TextDocument::PageView& view)
+{
+    // The page's part of its unit's layout, moved to the painter's origin
+    // and clipped to the page.
+    painter.translate(0, -view.rect.top());
+    painter.setClipRect(view.rect);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = view.rect;
+    // The style sheet gives the text its real colours.
+    context.palette.setColor(QPalette::Text, Qt::black);
+    context.selections = view.selections;
+    view.document->documentLayout()->draw(&painter, context);
 }
 
 void TextPagePainter::drawAhead()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextDocument.h"
+
 #include <QImage>
 #include <QObject>
 #include <QRectF>
@@ -10,7 +12,6 @@
 #include <list>
 
 class QPainter;
-class TextDocument;
 
 /// Draws a reflowable book's pages as the reader shows them: the spread (one
 /// page, or two side by side) on the profile's paper, each page's number under
@@ -66,6 +67,8 @@ private:
     };
 
     void drawPage(QPainter& painter, int page, const QRect& target, qreal pixelRatio);
+    /// The text of a page at the painter's origin.
+    static void drawText(QPainter& painter, const TextDocument::PageView& view);
     /// The picture of `page`, drawn if it is not kept; null when the page
     /// has no layout or its picture would be too large to keep.
     const QImage* picture(int page, qreal pixelRatio);

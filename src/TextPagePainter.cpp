@@ -43,6 +43,8 @@ void TextPagePainter::reset()
 {
     m_aheadTimer.stop();
     m_pictures.clear();
+    m_lastPage = 0;
+    m_backwards = false;
 }
 
 void TextPagePainter::paint(QPainter& painter, const QRect& area, qreal devicePixelRatio)
@@ -58,8 +60,9 @@ void TextPagePainter::paint(QPainter& painter, const QRect& area, qreal devicePi
     } else {
         drawPage(painter, page, area, devicePixelRatio);
     }
+    // Backwards only after a turn back; after a jump the reader reads on.
     if (page != m_lastPage)
-        m_backwards = page < m_lastPage;
+        m_backwards = page == m_lastPage - qMax(1, m_document->columnCount());
     m_lastPage = page;
     m_pixelRatio = devicePixelRatio;
     if (m_keepsPictures)

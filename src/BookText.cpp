@@ -187,10 +187,12 @@ QStringList splitRange(const QString& html, int from, int to, int pieceSize, int
             }
         }
     }
+    // A new piece before a block that would take the current one over the
+    // size: pieces stay within it, but for a single block larger than it.
     QStringList pieces;
     int pieceStart = from;
     for (const Element& e : items) {
-        if (e.block && e.start > pieceStart && e.start - pieceStart >= pieceSize) {
+        if (e.block && e.start > pieceStart && e.end - pieceStart > pieceSize) {
             pieces << html.mid(pieceStart, e.start - pieceStart);
             pieceStart = e.start;
         }

@@ -52,7 +52,8 @@ struct BookText
     QVector<Unit> units(int pieceSize) const;
 
     /// Splits an HTML body at the boundaries of its top-level block elements
-    /// into pieces of about `pieceSize` characters; a body that is a single
+    /// into pieces of at most `pieceSize` characters (a single block larger
+    /// than that makes a piece of its own); a body that is a single
     /// element (a chapter's wrapping div) is split inside it, each piece
     /// wrapped in a copy of the element (the first keeps its id). A body with
     /// a <body> element is split inside that. Joined, the pieces hold the same

@@ -11,7 +11,7 @@
 
 namespace {
 // Bump when units, places or page tables are computed differently.
-constexpr int kVersion = 1;
+constexpr int kVersion = 2; // 2: chapters split before a block that overfills a piece
 // Layouts kept per book (font sizes, column counts, window sizes).
 constexpr int kMaxLayouts = 8;
 // A cache file larger than this is not a cache of ours.

@@ -188,11 +188,15 @@ QStringList splitRange(const QString& html, int from, int to, int pieceSize, int
         }
     }
     // A new piece before a block that would take the current one over the
-    // size: pieces stay within it, but for a single block larger than it.
+    // size, so pieces stay within it but for a single larger block; not
+    // before the current one holds a quarter of it, so that no piece is a
+    // scrap (every piece starts a page).
     QStringList pieces;
     int pieceStart = from;
     for (const Element& e : items) {
-        if (e.block && e.start > pieceStart && e.end - pieceStart > pieceSize) {
+        const int current = e.start - pieceStart;
+        if (e.block && current > 0 &&
+            (current >= pieceSize || (e.end - pieceStart > pieceSize && current >= pieceSize / 4))) {
             pieces << html.mid(pieceStart, e.start - pieceStart);
             pieceStart = e.start;
         }

@@ -52,8 +52,9 @@ struct BookText
     QVector<Unit> units(int pieceSize) const;
 
     /// Splits an HTML body at the boundaries of its top-level block elements
-    /// into pieces of at most `pieceSize` characters (a single block larger
-    /// than that makes a piece of its own); a body that is a single
+    /// into pieces of at most `pieceSize` characters (a larger block goes
+    /// with what comes before it when that is less than a quarter of the
+    /// size, else on its own); a body that is a single
     /// element (a chapter's wrapping div) is split inside it, each piece
     /// wrapped in a copy of the element (the first keeps its id). A body with
     /// a <body> element is split inside that. Joined, the pieces hold the same

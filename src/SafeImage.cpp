@@ -80,4 +80,13 @@ QSize claimedSize(const QByteArray& data)
     return QImageReader(&buffer).size();
 }
 
+QImage fitted(const QImage& image, int side)
+{
+    if (image.isNull() || (image.width() <= side && image.height() <= side))
+        return image;
+    const double factor = double(side) / qMax(image.width(), image.height());
+    const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
+    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 } // namespace SafeImage

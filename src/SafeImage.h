@@ -30,5 +30,9 @@ QImage decodeWithin(const QByteArray& data, const QSize& bound, QString* reason 
 /// The size the image in `data` claims, without decoding it; invalid when
 /// unknown.
 QSize claimedSize(const QByteArray& data);
+/// `image` fitted into `side` x `side` as a book's text shows it: unchanged
+/// when it fits, else scaled keeping its proportions with sides rounded, not
+/// truncated (1200 x 900 into 350 gives 350 x 263), fast scaling.
+QImage fitted(const QImage& image, int side);
 
 } // namespace SafeImage

@@ -79,12 +79,7 @@ EpubConverter::EpubConverter(Book& book, TextDocument* document, QObject* parent
         const QImage image = store->image(path);
         if (image.isNull())
             return QVariant();
-        if (image.width() <= kMaxImageSide && image.height() <= kMaxImageSide)
-            return image;
-        // Rounded, not truncated: 1200 x 900 is shown at 350 x 263.
-        const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
-        const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
-        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        return SafeImage::fitted(image, kMaxImageSide);
     });
 }
 
@@ -250,11 +245,7 @@ QList<TocPoint> EpubConverter::toc(const std::function<int(const QString&)>& anc
 QImage EpubConverter::image(const QString& path, int maxSide) const
 {
     const QImage image = m_store->image(path);
-    if (maxSide <= 0 || image.isNull() || (image.width() <= maxSide && image.height() <= maxSide))
-        return image;
-    const double factor = double(maxSide) / qMax(image.width(), image.height());
-    const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
-    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return maxSide <= 0 ? image : SafeImage::fitted(image, maxSide);
 }
 
 QSize EpubConverter::imageSize(const QString& path) const

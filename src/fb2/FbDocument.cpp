@@ -2,6 +2,7 @@
 
 #include "BookError.h"
 #include "BookResources.h"
+#include "SafeImage.h"
 #include "fb2/FbConverter.h"
 #include "fb2/FbParser.h"
 
@@ -140,12 +141,8 @@ std::shared_ptr<BookResources> FbDocument::resourcesOf(const Book& book)
         const QImage image = images.value(id);
         if (id.isEmpty() || image.isNull())
             return QVariant();
-        if (image.width() <= kMaxImageSide && image.height() <= kMaxImageSide)
-            return image;
-        // Rounded, not truncated: 800 x 200 is shown at 350 x 88.
-        const double factor = double(kMaxImageSide) / qMax(image.width(), image.height());
-        const QSize size(qMax(1, qRound(image.width() * factor)), qMax(1, qRound(image.height() * factor)));
-        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        // 800 x 200 is shown at 350 x 88.
+        return SafeImage::fitted(image, kMaxImageSide);
     });
 }
 

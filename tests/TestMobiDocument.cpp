@@ -5,10 +5,12 @@
 #include "Paths.h"
 #include "mobi/MobiConverter.h"
 #include "mobi/MobiDocument.h"
+#include "mobi/MobiReader.h"
 #include "util/MobiBuilder.h"
 #include "util/TestHome.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -86,6 +88,88 @@ QString samplesFolder()
 {
     const QString dir = QStringLiteral(LANTERNLEAF_SAMPLES_DIR);
     return QFileInfo(dir + "/mobi").isDir() ? dir : QString();
+}
+
+// A book of `count` chapters of a few kilobytes, page breaks between them,
+// an empty one (nothing to show, but markup) before every seventh,
+// multi-byte text, a link from every chapter to the next and a contents
+// entry for each. `kf8`: a KF8-only book, one file (one fragment) per
+// chapter and per empty one.
+MobiBuilder stagedBook(int count, bool kf8)
+{
+    const auto chapterText = [](int i) {
+        QByteArray text = "<h2>Chapter " + QByteArray::number(i) + "</h2>";
+        for (int p = 0; p < 12; ++p)
+            text += "<p>Paragraph " + QByteArray::number(p) + " of chapter " + QByteArray::number(i) +
+                    ": \xc3\x87"
+                    "a, \xe2\x80\x94 \xc3\xbc and some words to make a line or two of it.</p>";
+        return text;
+    };
+    QList<MobiBuilder::NcxEntry> ncx;
+    if (kf8) {
+        QList<MobiBuilder::Kf8File> files;
+        const MobiBuilder::Kf8File empty{
+            "<html><head><title>t</title></head><body>", "</body></html>", {"<p>&nbsp;</p>"}};
+        int fid = 0;
+        for (int i = 0; i < count; ++i) {
+            if (i > 0 && i % 7 == 0) {
+                files.append(empty);
+                ++fid;
+            }
+            QByteArray body = chapterText(i);
+            const int next = fid + ((i + 1) % 7 == 0 ? 2 : 1);
+            if (i + 1 < count)
+                body += "<p><a href=\"kindle:pos:fid:" +
+                        QByteArray::number(next, 32).toUpper().rightJustified(4, '0') +
+                        ":off:0000000000\">next</a></p>";
+            files.append({"<html><head><title>t</title></head><body>", "</body></html>", {body}});
+            ncx.append({"Chapter " + QByteArray::number(i), 0, -1, fid, 0});
+            ++fid;
+        }
+        MobiBuilder builder;
+        builder.kf8Files(files).ncx(ncx);
+        return builder;
+    }
+    // Links and contents entries hold byte positions: chapters are placed
+    // first, with links of a fixed width, then the links are filled in.
+    QByteArray body;
+    QList<qint64> starts;
+    const QByteArray head = page("").left(page("").indexOf("</body>"));
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            body += i % 7 == 0 ? "<mbp:pagebreak/><p>&nbsp;</p><mbp:pagebreak/>" : "<mbp:pagebreak/>";
+        starts << head.size() + body.size();
+        body += chapterText(i) + "<p><a filepos=@@@@@@@@@@>next</a></p>";
+    }
+    starts << head.size() + body.size();
+    for (int i = 0; i < count; ++i) {
+        body.replace(body.indexOf("@@@@@@@@@@"), 10,
+                     QByteArray::number(starts.at(i + 1)).rightJustified(10, '0'));
+        ncx.append({"Chapter " + QByteArray::number(i), starts.at(i)});
+    }
+    MobiBuilder builder;
+    builder.text(page(body)).ncx(ncx);
+    return builder;
+}
+
+// Chapters with the links taken out: the opening of a KF8 book knows only its
+// own fragments, so its links to later ones lead nowhere until the rest is there.
+QStringList withoutLinks(QStringList chapters)
+{
+    static const QRegularExpression href(QStringLiteral(" href=\"#[0-9]+\""));
+    for (QString& chapter : chapters)
+        chapter.remove(href);
+    return chapters;
+}
+
+/// Runs the event loop until the document has its whole text.
+bool waitForWholeText(const TextDocument& doc)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while ((doc.isOpening() || doc.isWaitingForPlace()) && timer.elapsed() < 30000)
+        QTest::qWait(5);
+    return !doc.isOpening() && !doc.isWaitingForPlace();
 }
 
 } // namespace
@@ -384,6 +468,109 @@ private slots:
         QCOMPARE(doc.plainText(), text);
         QCOMPARE(doc.toc().size(), 2);
         QCOMPARE(doc.toc()[1].position, textPosition(doc, "Two"));
+    }
+
+    // The opening of a large book ends where a chapter ends, and converted
+    // alone it gives exactly the whole book's first chapters, wherever the
+    // cut falls (after an empty chapter too), so the places it shows are the
+    // whole book's.
+    void openingIsTheBooksFirstChapters_data()
+    {
+        QTest::addColumn<bool>("kf8");
+        QTest::newRow("mobi 6") << false;
+        QTest::newRow("kf8") << true;
+    }
+    void openingIsTheBooksFirstChapters()
+    {
+        QFETCH(bool, kf8);
+        MobiBuilder builder = stagedBook(40, kf8);
+        // Small records, so that the cuts below fall in many places.
+        const QByteArray data = builder.recordSize(512).build();
+        mobi::MobiReader whole;
+        QVERIFY(whole.openData(data));
+        mobi::MobiConverter all;
+        all.convert(whole.content());
+        QVERIFY(all.chapters().size() >= 36);
+        QCOMPARE(all.toc().size(), 40);
+        int cuts = 0;
+        for (qint64 bytes = 1024; bytes < 40 * 1024; bytes += 512) {
+            mobi::MobiReader reader;
+            QVERIFY(reader.openData(data));
+            double share = 0;
+            const mobi::MobiContent opening = reader.openingContent(bytes, &share);
+            QVERIFY2(!opening.parts.isEmpty(), qPrintable(QString::number(bytes)));
+            QVERIFY(share > 0 && share < 1);
+            mobi::MobiConverter first;
+            first.convert(opening, mobi::MobiConverter::Opening);
+            const int n = first.chapters().size();
+            QVERIFY(n >= 1 && n < all.chapters().size());
+            QCOMPARE(withoutLinks(first.chapters()), withoutLinks(all.chapters().mid(0, n)));
+            if (!kf8)
+                QCOMPARE(first.chapters(), all.chapters().mid(0, n));
+            // Its contents are the entries of its chapters.
+            QCOMPARE(first.toc().size(), n);
+            for (int i = 0; i < first.toc().size(); ++i)
+                QCOMPARE(first.toc().at(i).anchor, all.toc().at(i).anchor);
+            cuts = qMax(cuts, n);
+        }
+        QVERIFY(cuts > 5);
+
+        // A book that fits in the opening, or has no chapter end in it, has none.
+        mobi::MobiReader reader;
+        QVERIFY(reader.openData(data));
+        QVERIFY(reader.openingContent(4 * 1024 * 1024).parts.isEmpty());
+        QVERIFY(reader.openData(
+            MobiBuilder().text(page(QByteArray("<p>one long chapter</p>").repeated(4000))).build()));
+        QVERIFY(reader.openingContent(8 * 1024).parts.isEmpty());
+    }
+
+    // In the viewer a large book shows its opening at once; the same pages
+    // and places as the whole book, which follows from the background and
+    // keeps the place on screen. A place past the opening waits for it.
+    void largeBookOpensInStages_data() { openingIsTheBooksFirstChapters_data(); }
+    void largeBookOpensInStages()
+    {
+        QFETCH(bool, kf8);
+        const QString path = stagedBook(300, kf8).write(m_dir->path(), kf8 ? "large.azw3" : "large.mobi");
+        MobiDocument whole(path);
+        whole.load();
+        whole.setViewPortSize(QSize(400, 500));
+
+        MobiDocument staged(path);
+        staged.setLoadsInStages(true, 0);
+        staged.setWaitsInBackground(true);
+        staged.load();
+        QVERIFY(staged.errorString().isEmpty());
+        QVERIFY(staged.isOpening());
+        QVERIFY(staged.unitCount() < whole.unitCount());
+        staged.setViewPortSize(QSize(400, 500));
+        for (int page = 1; page <= 4; ++page) {
+            QCOMPARE(staged.pageText(page), whole.pageText(page));
+            QCOMPARE(staged.calcPositionByPage(page), whole.calcPositionByPage(page));
+        }
+        staged.next();
+        staged.next();
+        const QString shown = staged.pageText(staged.page());
+        QVERIFY(waitForWholeText(staged));
+        QCOMPARE(staged.chapters(), whole.chapters());
+        QCOMPARE(staged.pageText(staged.page()), shown);
+        QCOMPARE(staged.plainText(), whole.plainText());
+        QCOMPARE(staged.toc().size(), 300);
+        QCOMPARE(staged.toc().at(250).position, whole.toc().at(250).position);
+
+        const int deep = whole.toc().at(250).position + 40;
+        MobiDocument later(path);
+        later.setLoadsInStages(true, 0);
+        later.setWaitsInBackground(true);
+        later.load();
+        QVERIFY(later.isOpening());
+        later.setPageByPosition(deep);
+        QVERIFY(later.isWaitingForPlace());
+        later.setViewPortSize(QSize(400, 500));
+        QVERIFY(waitForWholeText(later));
+        whole.setPageByPosition(deep);
+        QCOMPARE(later.pageText(later.page()), whole.pageText(whole.page()));
+        QCOMPARE(later.chapterTitle(deep), QString("Chapter 250"));
     }
 
     void registry()

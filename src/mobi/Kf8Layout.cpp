@@ -34,22 +34,31 @@ QList<QPair<qint64, qint64>> Kf8Layout::flows(const QByteArray& text, const QByt
 }
 
 void Kf8Layout::assemble(const QByteArray& markup, const QList<MobiIndex::Entry>& skeletons,
-                         const QList<MobiIndex::Entry>& fragments, MobiContent& content)
+                         const QList<MobiIndex::Entry>& fragments, MobiContent& content, bool startOnly)
 {
     content.parts.clear();
     content.fragmentStarts.clear();
     if (skeletons.isEmpty()) {
-        content.parts.append({markup, 0});
+        if (!startOnly)
+            content.parts.append({markup, 0});
         return;
     }
     const qint64 size = markup.size();
     int next = 0;
     for (const MobiIndex::Entry& skeleton : skeletons) {
+        const quint32 count = skeleton.value(kSkeletonCountTag, 0, 0);
+        if (startOnly) {
+            // The file's fragments follow its skeleton in the flow.
+            qint64 end = qint64(skeleton.value(kPositionTag, 0, 0)) + skeleton.value(kPositionTag, 1, 0);
+            for (int i = next; i < next + int(count) && i < fragments.size(); ++i)
+                end += fragments.at(i).value(kPositionTag, 1, 0);
+            if (end > size)
+                return;
+        }
         const qint64 start = qMin<qint64>(skeleton.value(kPositionTag, 0, 0), size);
         const qint64 length = qMin<qint64>(skeleton.value(kPositionTag, 1, 0), size - start);
         QByteArray file = markup.mid(int(start), int(length));
         qint64 base = start + length;
-        const quint32 count = skeleton.value(kSkeletonCountTag, 0, 0);
         for (quint32 i = 0; i < count && next < fragments.size(); ++i, ++next) {
             const MobiIndex::Entry& fragment = fragments.at(next);
             bool ok = false;

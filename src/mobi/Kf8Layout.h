@@ -22,8 +22,12 @@ public:
     static QList<QPair<qint64, qint64>> flows(const QByteArray& text, const QByteArray& fdst);
     /// Rebuilds the files of `markup` (flow 0) into `content.parts` and fills
     /// `content.fragmentStarts`. Without skeletons the whole flow is one part.
+    /// With `startOnly`, `markup` is the start of flow 0: assembly stops at
+    /// the first file not complete in it (and without skeletons nothing is
+    /// assembled).
     static void assemble(const QByteArray& markup, const QList<MobiIndex::Entry>& skeletons,
-                         const QList<MobiIndex::Entry>& fragments, MobiContent& content);
+                         const QList<MobiIndex::Entry>& fragments, MobiContent& content,
+                         bool startOnly = false);
 };
 
 } // namespace mobi

@@ -154,7 +154,7 @@ QByteArray MobiConverter::insertAnchors(const QByteArray& bytes, const QList<qin
     return out;
 }
 
-void MobiConverter::convert(const MobiContent& content)
+void MobiConverter::convert(const MobiContent& content, Mode mode)
 {
     m_chapters.clear();
     m_toc.clear();
@@ -164,6 +164,8 @@ void MobiConverter::convert(const MobiContent& content)
         convertPlainText(content);
     else
         convertHtml(content);
+    if (mode == Opening)
+        m_pendingEmpty.clear();
     if (!m_pendingEmpty.isEmpty()) {
         // Empty chapters at the very end still carry their anchors.
         if (m_chapters.isEmpty())
@@ -176,7 +178,7 @@ void MobiConverter::convert(const MobiContent& content)
         return;
     if (!content.toc.isEmpty())
         buildTocFromNcx(content);
-    if (m_toc.isEmpty())
+    if (m_toc.isEmpty() && (mode == Whole || content.toc.isEmpty()))
         buildTocFromHeadings();
 }
 

@@ -36,8 +36,19 @@ public:
         QList<TocItem> children;
     };
 
+    enum Mode
+    {
+        Whole,
+        /// The content is a book's opening (MobiReader::openingContent()):
+        /// the chapters come out as the whole book's first ones, so empty
+        /// chapters at its end are left to the chapter that follows them in
+        /// the book, and contents entries past the opening are left out
+        /// rather than replaced by headings.
+        Opening,
+    };
+
     /// Replaces everything converted before.
-    void convert(const MobiContent& content);
+    void convert(const MobiContent& content, Mode mode = Whole);
 
     /// One HTML text per chapter, in reading order; chapters without
     /// anything to show are merged into the next one.

@@ -4,6 +4,7 @@
 #include "BookResources.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QUrl>
 
@@ -16,6 +17,9 @@ namespace mobi {
 
 namespace {
 constexpr int kMaxImageSide = 350;
+// Text decoded for a large book's first page: a few dozen pages, decoded
+// and converted in a few milliseconds.
+constexpr qint64 kOpeningSize = 128 * 1024;
 } // namespace
 
 MobiDocument::MobiDocument(const QString& path, QObject* parent) : TextDocument(parent), m_path(path)
@@ -30,16 +34,75 @@ void MobiDocument::load()
     LoadStats stats;
     m_converter = MobiConverter();
     m_resources.reset();
+    m_openingOnly = false;
+    if (m_opened && loadsInStages(QFileInfo(m_path).size()) && loadOpening()) {
+        stats.parseMs = timer.elapsed();
+        stats.convertMs = 0;
+        setLoadStats(stats);
+        return;
+    }
     if (m_opened) {
         const MobiContent content = m_reader.content();
         stats.parseMs = timer.restart();
         m_converter.convert(content);
     }
+    setErrorString(failure(m_reader, m_converter));
+    if (m_opened && !m_converter.chapters().isEmpty())
+        m_resources = resourcesOf(m_path);
+    build();
+    stats.convertMs = timer.elapsed();
+    setLoadStats(stats);
+}
+
+bool MobiDocument::loadOpening()
+{
+    double share = 1.0;
+    const MobiContent opening = m_reader.openingContent(kOpeningSize, &share);
+    if (opening.parts.isEmpty())
+        return false;
+    m_converter.convert(opening, MobiConverter::Opening);
+    if (m_converter.chapters().isEmpty()) {
+        m_converter = MobiConverter();
+        return false;
+    }
+    m_openingOnly = true;
+    m_share = share;
+    setErrorString(QString());
+    m_resources = resourcesOf(m_path);
+    build();
+    // The whole text is decoded and converted on the pool by a reader of
+    // its own; only the closure it returns touches this document, on its
+    // thread, and not at all once the document is gone.
+    const QString path = m_path;
+    finishInBackground([this, path]() -> std::function<void()> {
+        auto reader = std::make_shared<MobiReader>();
+        auto converter = std::make_shared<MobiConverter>();
+        if (reader->open(path))
+            converter->convert(reader->content());
+        return [this, reader, converter] {
+            m_converter = std::move(*converter);
+            m_openingOnly = false;
+            const QString reason = failure(*reader, m_converter);
+            if (!reason.isEmpty()) {
+                m_converter = MobiConverter();
+                failLoad(reason);
+                return;
+            }
+            // Not build(): clearing first would lose the place on screen.
+            m_flatToc.clear();
+            setText(textOf(m_converter.chapters()), m_resources, m_path);
+        };
+    });
+    return true;
+}
+
+QString MobiDocument::failure(const MobiReader& reader, const MobiConverter& converter) const
+{
     BookError::Reason reason = BookError::None;
-    switch (m_reader.error()) {
+    switch (reader.error()) {
     case MobiReader::NoError:
         // Opened and decoded, yet not one chapter came out of it.
-        if (m_converter.chapters().isEmpty())
+        if (converter.chapters().isEmpty())
             reason = BookError::Damaged;
         break;
     case MobiReader::Protected:
@@ -56,32 +119,30 @@ void MobiDocument::load()
         reason = BookError::Unsupported;
         break;
     }
-    setErrorString(BookError::text(reason));
-    if (!errorString().isEmpty())
+    if (reason != BookError::None)
         qCWarning(lcMobi) << "MobiDocument::load" << m_path << BookError::name(reason)
-                          << m_reader.errorString();
-    if (m_opened && !m_converter.chapters().isEmpty()) {
-        // The images come from a reader of their own: the documents that
-        // show them may be laid out on a worker thread, and a reader is used
-        // by one thread at a time (the resources serialise their maker).
-        auto reader = std::make_shared<MobiReader>();
-        reader->open(m_path);
-        m_resources = std::make_shared<BookResources>([reader](int type, const QUrl& name) -> QVariant {
-            if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("pdbrec"))
-                return QVariant();
-            const int number = imageNumber(name.path());
-            if (number < 1 || number > reader->imageCount())
-                return QVariant();
-            QImage image = reader->image(number);
-            if (image.width() > kMaxImageSide || image.height() > kMaxImageSide)
-                image =
-                    image.scaled(kMaxImageSide, kMaxImageSide, Qt::KeepAspectRatio, Qt::FastTransformation);
-            return image.isNull() ? QVariant() : QVariant(image);
-        });
-    }
-    build();
-    stats.convertMs = timer.elapsed();
-    setLoadStats(stats);
+                          << reader.errorString();
+    return BookError::text(reason);
+}
+
+std::shared_ptr<BookResources> MobiDocument::resourcesOf(const QString& path)
+{
+    // The images come from a reader of their own: the documents that show
+    // them may be laid out on a worker thread, and a reader is used by one
+    // thread at a time (the resources serialise their maker).
+    auto reader = std::make_shared<MobiReader>();
+    reader->open(path);
+    return std::make_shared<BookResources>([reader](int type, const QUrl& name) -> QVariant {
+        if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("pdbrec"))
+            return QVariant();
+        const int number = imageNumber(name.path());
+        if (number < 1 || number > reader->imageCount())
+            return QVariant();
+        QImage image = reader->image(number);
+        if (image.width() > kMaxImageSide || image.height() > kMaxImageSide)
+            image = image.scaled(kMaxImageSide, kMaxImageSide, Qt::KeepAspectRatio, Qt::FastTransformation);
+        return image.isNull() ? QVariant() : QVariant(image);
+    });
 }
 
 void MobiDocument::rebuild()
@@ -104,10 +165,18 @@ void MobiDocument::build()
     // characters laid out alone as in the whole book: the HTML importer
     // treats the end of a text differently from the same markup followed by
     // more (empty last paragraphs, rules).
+    if (m_openingOnly)
+        setOpeningText(textOf(chapters), m_resources, m_share);
+    else
+        setText(textOf(chapters), m_resources, m_path);
+}
+
+BookText MobiDocument::textOf(const QStringList& chapters)
+{
     BookText text;
     text.chunks = chapters;
     text.joined = true;
-    setText(text, m_resources, m_path);
+    return text;
 }
 
 QList<TocPoint> MobiDocument::buildToc() const

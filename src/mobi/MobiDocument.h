@@ -31,6 +31,11 @@ namespace mobi {
 /// fit 350 × 350 pixels, by shared resources that read them through a reader
 /// of their own. Nothing else is ever read from disk for a resource.
 ///
+/// Loading in stages (TextDocument::setLoadsInStages()), a large book shows
+/// its opening chapters (MobiReader::openingContent()) while the whole text
+/// is decoded and converted on the thread pool; chapters() are the opening's
+/// until then.
+///
 /// GUI thread only, like TextDocument. For metadata and covers without
 /// building a document, use MobiReader, which may run on a worker thread.
 class MobiDocument : public TextDocument
@@ -63,6 +68,13 @@ protected:
 
 private:
     void build();
+    /// Shows the opening of a large book and converts the rest in the
+    /// background; false when the book has no opening to show first.
+    bool loadOpening();
+    /// Why the book cannot be shown, in words for the user (empty: it can).
+    QString failure(const MobiReader& reader, const MobiConverter& converter) const;
+    static std::shared_ptr<BookResources> resourcesOf(const QString& path);
+    static BookText textOf(const QStringList& chapters);
     QList<TocPoint> tocFrom(const QList<MobiConverter::TocItem>& items) const;
     static int imageNumber(const QString& name);
 
@@ -71,6 +83,8 @@ private:
     bool m_opened = false;
     MobiConverter m_converter;
     std::shared_ptr<BookResources> m_resources;
+    bool m_openingOnly = false; ///< the chapters are the opening of a book loading in stages
+    double m_share = 1.0;       ///< the part of the text the opening makes
     /// Table-of-contents entries by position, for chapterTitle().
     mutable QList<QPair<int, QString>> m_flatToc;
 };

@@ -9,6 +9,7 @@
 #include "mobi/PalmDoc.h"
 
 #include <QBuffer>
+#include <QByteArrayMatcher>
 #include <QImageReader>
 #include <QLoggingCategory>
 
@@ -237,7 +238,14 @@ int MobiReader::trailingEntriesSize(const QByteArray& record, quint16 flags)
 
 QByteArray MobiReader::text()
 {
+    return decode(-1, nullptr);
+}
+
+QByteArray MobiReader::decode(qint64 upTo, bool* whole)
+{
     QByteArray result;
+    if (whole)
+        *whole = false;
     if (!m_pdb.isOpen() || m_error == CannotRead || m_error == NotMobi)
         return result;
     if (isProtected()) {
@@ -273,8 +281,10 @@ QByteArray MobiReader::text()
     // them are padding, not text.
     const int last = qMin(m_header.textRecordCount(), m_pdb.recordCount() - 1);
     const quint16 flags = m_plain ? 0 : m_header.extraDataFlags();
-    result.reserve(int(qMin<qint64>(m_header.textLength(), 16 * 1024 * 1024)));
-    for (int i = 1; i <= last; ++i) {
+    const qint64 expected = qMin<qint64>(m_header.textLength(), 16 * 1024 * 1024);
+    result.reserve(int(upTo >= 0 ? qMin(expected, upTo + Limits::maxTextRecordSize) : expected));
+    int i = 1;
+    for (; i <= last && (upTo < 0 || result.size() < upTo); ++i) {
         QByteArray data = m_pdb.record(i);
         data.chop(trailingEntriesSize(data, flags));
         switch (compression) {
@@ -295,9 +305,61 @@ QByteArray MobiReader::text()
         }
         result.append(data);
     }
+    if (whole)
+        *whole = i > last;
     if (result.isEmpty())
         fail(NoText, QStringLiteral("no text could be decoded"));
     return result;
+}
+
+MobiContent MobiReader::openingContent(qint64 bytes, double* share)
+{
+    static const QByteArrayMatcher pageBreak("<mbp:pagebreak");
+    // A plain PalmDOC book is a single chapter: nothing to cut it at.
+    if (m_plain || bytes <= 0)
+        return MobiContent();
+    MobiContent content;
+    content.codec = m_header.codecName();
+    // The opening ends where a chapter ends, so its chapters are the whole
+    // book's first ones: the last page break (KF8: file) in the first
+    // `bytes`, else the first in the next few times as much.
+    for (qint64 size = bytes; size <= 4 * bytes; size *= 4) {
+        bool whole = false;
+        const QByteArray text = decode(size, &whole);
+        if (text.isEmpty() || whole)
+            return MobiContent();
+        qint64 end = 0;
+        if (isKf8()) {
+            readKf8(text, content, true);
+            if (!content.parts.isEmpty())
+                end = content.parts.last().start + content.parts.last().bytes.size();
+        } else {
+            // Page breaks are written in lower case by every tool seen; one
+            // in upper case is merely not used as a cut.
+            for (int at = pageBreak.indexIn(text, 1); at >= 0; at = pageBreak.indexIn(text, at + 1)) {
+                if (at <= bytes || end == 0)
+                    end = at;
+                if (at > bytes)
+                    break;
+            }
+            // Its text is what lies inside <body> as in the whole book: the
+            // body starts before the cut and does not end before it.
+            const QByteArray lower = text.left(int(end)).toLower();
+            if (end > 0 && lower.contains("<body") && !lower.contains("</body"))
+                content.parts = {{text.left(int(end)), 0}};
+            else
+                end = 0;
+        }
+        if (end > 0) {
+            readToc(content, true);
+            if (share)
+                *share = qBound(0.0, double(end) / qMax<double>(1.0, m_header.textLength()), 1.0);
+            return content;
+        }
+        content.parts.clear();
+        content.fragmentStarts.clear();
+    }
+    return MobiContent();
 }
 
 MobiContent MobiReader::content()
@@ -309,18 +371,18 @@ MobiContent MobiReader::content()
     if (all.isEmpty())
         return content;
     if (isKf8()) {
-        readKf8(all, content);
+        readKf8(all, content, false);
     } else {
         content.parts.append({all, 0});
         if (!m_plain && m_header.exthNumber(kExthKf8Boundary) != MobiHeader::noIndex)
             qCInfo(lcMobi) << "joint MOBI 6 and KF8 file: reading the MOBI 6 part";
     }
     if (!m_plain)
-        readToc(content);
+        readToc(content, false);
     return content;
 }
 
-void MobiReader::readKf8(const QByteArray& text, MobiContent& content) const
+void MobiReader::readKf8(const QByteArray& text, MobiContent& content, bool opening) const
 {
     content.kf8 = true;
     const auto record = [this](int i) { return m_pdb.record(i); };
@@ -337,7 +399,9 @@ void MobiReader::readKf8(const QByteArray& text, MobiContent& content) const
         skeletons.read(int(m_header.skeletonIndex()), record);
     if (m_header.fragmentIndex() < quint32(m_pdb.recordCount()))
         fragments.read(int(m_header.fragmentIndex()), record);
-    Kf8Layout::assemble(markup, skeletons.entries(), fragments.entries(), content);
+    Kf8Layout::assemble(markup, skeletons.entries(), fragments.entries(), content, opening);
+    if (opening)
+        return;
 
     // Say what this reader leaves out of a KF8 book.
     QStringList leftOut;
@@ -356,7 +420,7 @@ void MobiReader::readKf8(const QByteArray& text, MobiContent& content) const
         qCInfo(lcMobi).noquote() << "KF8 book shown as text without" << leftOut.join(QStringLiteral(", "));
 }
 
-void MobiReader::readToc(MobiContent& content) const
+void MobiReader::readToc(MobiContent& content, bool opening) const
 {
     const quint32 ncx = m_header.ncxIndex();
     if (ncx == MobiHeader::noIndex || ncx == 0 || ncx >= quint32(m_pdb.recordCount()))
@@ -367,14 +431,19 @@ void MobiReader::readToc(MobiContent& content) const
     const QList<MobiIndex::Entry>& entries = index.entries();
     for (const MobiIndex::Entry& e : entries) {
         MobiContent::TocEntry entry;
+        bool beyond = false;
         entry.title = m_header.decode(index.string(e.value(kTagLabel))).simplified();
         if (content.kf8 && e.has(kTagPosFid)) {
             const quint32 fid = e.value(kTagPosFid, 0);
             const quint32 offset = e.value(kTagPosFid, 1, 0);
             if (fid < quint32(content.fragmentStarts.size()))
                 entry.position = content.fragmentStarts.at(int(fid)) + offset;
+            else
+                beyond = opening;
         }
-        if (entry.position < 0 && e.has(kTagPosition))
+        // An opening's fragments are not all known: an entry pointing past
+        // them has no place yet (its raw position is not a place at all).
+        if (entry.position < 0 && !beyond && e.has(kTagPosition))
             entry.position = e.value(kTagPosition);
         const quint32 parent = e.value(kTagParent);
         // Parents come before their children; anything else is damage.

@@ -94,6 +94,15 @@ public:
     /// parts for a protected book or when no text could be read (error()
     /// says which).
     MobiContent content();
+    /// The opening of the text, for a first page before the whole book is
+    /// decoded: the complete chapters that end in the first `bytes` of text
+    /// (up to the last page break there; KF8: whole files), or, when none
+    /// does, in the first 4 × `bytes`. Empty when there is no such cut, when
+    /// the opening would be the whole text, for plain PalmDOC books and on
+    /// any error (content() then says what is wrong). `share` receives the
+    /// part of the text the opening makes. Converted alone, the opening gives
+    /// the whole book's first chapters (MobiConverter::Opening).
+    MobiContent openingContent(qint64 bytes, double* share = nullptr);
 
     /// The size of the trailing entries at the end of a text record, as the
     /// extra-data flags describe them (bit 0: multibyte overlap, the other
@@ -104,8 +113,14 @@ public:
 private:
     bool fail(Error error, const QString& reason);
     bool readRecord0();
-    void readToc(MobiContent& content) const;
-    void readKf8(const QByteArray& text, MobiContent& content) const;
+    /// Decompresses text records until `upTo` bytes are there (-1: all);
+    /// `whole` tells whether every text record was read.
+    QByteArray decode(qint64 upTo, bool* whole);
+    /// `opening`: the content holds only the first fragments of a KF8 book.
+    void readToc(MobiContent& content, bool opening) const;
+    /// `opening`: `text` is the start of the text; only the files complete
+    /// in it are assembled, and nothing is logged.
+    void readKf8(const QByteArray& text, MobiContent& content, bool opening) const;
     bool recordIsImage(int index) const;
 
     PdbFile m_pdb;

@@ -8,11 +8,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFutureWatcher>
-#include <QtConcurrent>
 #include <QFontMetrics>
+#include <QFutureWatcher>
 #include <QLoggingCategory>
 #include <QTextCursor>
+#include <QtConcurrent>
 
 #include <algorithm>
 
@@ -36,11 +36,12 @@ constexpr int kNumbersDelayMs = 200;
 
 } // namespace
 
-TextDocument::TextDocument(QObject* parent) : QTextDocument(parent)
+TextDocument::TextDocument(QObject* parent)
+    : QTextDocument(parent), m_worker(new LayoutWorker(this)),
+      m_places(*m_worker, [this](const QVector<int>& lengths) { m_pages.setLengths(lengths); })
 {
     setDocumentMargin(0);
     setUndoRedoEnabled(false);
-    m_worker = new LayoutWorker(this);
     m_search = new BookSearch(*this, this);
     connect(m_search, &BookSearch::hitsChanged, this, &TextDocument::highlightsChanged);
     connect(m_worker, &LayoutWorker::textMapped, this, &TextDocument::onTextMapped);
@@ -157,7 +158,7 @@ void TextDocument::failLoad(const QString& reason)
     ++m_stage;
     m_opening = false;
     clear();
-    m_stash.reset();
+    m_places.forgetKept();
     setErrorString(reason);
     if (m_waitingForMap) {
         m_waitingForMap = false;
@@ -176,60 +177,21 @@ void TextDocument::assignText(const BookText& text, const std::shared_ptr<BookRe
     m_unit = 0;
     m_unitPage = 0;
     m_pendingPosition = -1;
-    m_resources = resources;
-    m_bookPath = bookPath;
-    const bool same = m_stash && m_stash->text.chunks.isSharedWith(text.chunks) &&
-                      m_stash->text.prefix == text.prefix && m_stash->text.suffix == text.suffix &&
-                      m_stash->text.separator == text.separator && m_stash->text.joined == text.joined;
-    m_text = text;
-    if (same) {
-        // The same text again (a rebuild after a style change): its places
-        // do not depend on the style.
-        m_units = m_stash->units;
-        m_map = m_stash->map;
-        m_spans = m_stash->spans;
-        m_characters = m_stash->characters;
-        m_stash.reset();
-        if (m_spans.isEmpty() && !m_worker->isMapping())
-            m_worker->mapText(m_text, m_units, currentStyle(), m_resources);
-        return;
+    // The same text again (a rebuild after a style change) keeps its places
+    // and its pages, which the style check renews.
+    if (!m_places.setText(text, kPieceSize, currentStyle(), resources, bookPath)) {
+        m_pages.reset(m_places.lengths());
+        m_styleKey.clear();
     }
-    m_stash.reset();
-    m_spansCached = false;
-    m_units = text.units(kPieceSize);
-    m_map.reset();
-    m_spans.clear();
-    m_characters = 1;
-    QVector<int> lengths;
-    lengths.reserve(m_units.size());
-    for (const BookText::Unit& u : qAsConst(m_units))
-        lengths << u.body.size() / 2; // about half of HTML is text
-    int characters = 0;
-    m_spansCached = PageCache(bookPath).readSpans(m_units.size(), &m_spans, &characters);
-    if (m_spansCached) {
-        m_characters = characters;
-        for (int i = 0; i < m_spans.size(); ++i)
-            lengths[i] = m_spans.at(i).length;
-    }
-    m_pages.reset(lengths);
-    m_styleKey.clear();
-    m_worker->mapText(m_text, m_units, currentStyle(), m_resources);
 }
 
 void TextDocument::clear()
 {
     QTextDocument::clear();
-    if (!m_text.isEmpty()) {
-        m_stash.reset(new Stash{m_text, m_units, m_map, m_spans, m_characters});
-    }
+    m_places.clear();
     m_worker->cancelCount();
     m_countTimer.stop();
-    m_text = BookText();
-    m_units.clear();
     m_laid.clear();
-    m_map.reset();
-    m_spans.clear();
-    m_characters = 1;
     m_toc.clear();
     m_tocBuilt = false;
     m_unit = 0;
@@ -240,30 +202,8 @@ void TextDocument::clear()
 
 void TextDocument::onTextMapped()
 {
-    const std::shared_ptr<const TextMap> map = m_worker->map();
-    if (!map)
+    if (!m_places.takeMap())
         return;
-    if (m_text.isEmpty()) {
-        // Cleared for a rebuild while the map was being built.
-        if (m_stash && !m_stash->map) {
-            m_stash->map = map;
-            m_stash->spans = map->spans();
-            m_stash->characters = map->characterCount();
-        }
-        return;
-    }
-    const QVector<TextMap::Span> cached = m_spansCached ? m_spans : QVector<TextMap::Span>();
-    adoptMap(map);
-    const QVector<TextMap::Span>& spans = map->spans();
-    const bool same = cached.size() == spans.size() &&
-                      std::equal(cached.begin(), cached.end(), spans.begin(),
-                                 [](const TextMap::Span& a, const TextMap::Span& b) {
-                                     return a.start == b.start && a.lead == b.lead && a.length == b.length;
-                                 });
-    if (!same) {
-        PageCache(m_bookPath).writeSpans(spans, map->characterCount());
-        m_spansCached = true;
-    }
     ensureToc();
     if (m_pendingPosition >= 0) {
         const int position = m_pendingPosition;
@@ -282,64 +222,21 @@ void TextDocument::endWaitIfPlaced()
     }
 }
 
-void TextDocument::adoptMap(const std::shared_ptr<const TextMap>& map) const
-{
-    if (!map || map == m_map)
-        return;
-    m_map = map;
-    m_spans = map->spans();
-    m_characters = map->characterCount();
-    QVector<int> lengths;
-    lengths.reserve(m_spans.size());
-    for (const TextMap::Span& s : qAsConst(m_spans))
-        lengths << s.length;
-    m_pages.setLengths(lengths);
-}
-
-bool TextDocument::ensureSpans(bool wait) const
-{
-    if (!m_spans.isEmpty() && (!wait || m_map))
-        return true;
-    if (m_text.isEmpty())
-        return false;
-    adoptMap(m_worker->map(wait));
-    return !m_spans.isEmpty();
-}
-
-int TextDocument::unitOf(int position) const
-{
-    return qMax(0, TextMap::unitOf(m_spans, position));
-}
-
-int TextDocument::toUnit(int unit, int position) const
-{
-    return TextMap::toUnit(m_spans, unit, position);
-}
-
-int TextDocument::toBook(int unit, int position) const
-{
-    return TextMap::toBook(m_spans, m_characters, unit, position);
-}
-
 QString TextDocument::plainText() const
 {
-    if (m_text.isEmpty() || !ensureSpans(true) || !m_map)
-        return QString();
-    return m_map->plainText();
+    return m_places.plainText();
 }
 
 int TextDocument::textLength() const
 {
-    if (m_text.isEmpty() || !ensureSpans(true))
-        return 1;
-    return m_characters;
+    return m_places.textLength();
 }
 
 std::unique_ptr<QTextDocument> TextDocument::wholeDocument() const
 {
     TextStyle style = currentStyle();
     style.pageSize = QSizeF();
-    return ChunkDocument::wholeBook(m_text, m_resources, style);
+    return ChunkDocument::wholeBook(m_places.text(), m_places.resources(), style);
 }
 
 bool TextDocument::isCounting() const
@@ -381,7 +278,7 @@ void TextDocument::checkStyle() const
     m_pages.clearCounts();
     self->m_worker->cancelCount();
     self->m_countGeneration = -1;
-    const QString cached = PageCache(m_bookPath).readPages(key);
+    const QString cached = PageCache(m_places.bookPath()).readPages(key);
     if (!cached.isEmpty() && !m_pages.fromString(cached))
         m_pages.clearCounts();
     if (!m_pages.isExact())
@@ -392,7 +289,7 @@ void TextDocument::checkStyle() const
 TextDocument::Laid* TextDocument::laidOut(int unit)
 {
     checkStyle();
-    if (unit < 0 || unit >= m_units.size())
+    if (unit < 0 || unit >= m_places.unitCount())
         return nullptr;
     for (auto it = m_laid.begin(); it != m_laid.end(); ++it) {
         if (it->unit == unit) {
@@ -403,8 +300,8 @@ TextDocument::Laid* TextDocument::laidOut(int unit)
     Laid laid;
     laid.unit = unit;
     laid.id = ++m_lastLayoutId;
-    laid.document.reset(new ChunkDocument(m_resources));
-    laid.document->build(m_units.at(unit).html(), currentStyle());
+    laid.document.reset(new ChunkDocument(m_places.resources()));
+    laid.document->build(m_places.units().at(unit).html(), currentStyle());
     const QVector<int> starts = laid.document->paginate();
     const bool changed = !m_pages.isCounted(unit) || m_pages.starts(unit) != starts;
     m_pages.setCounted(unit, starts);
@@ -418,19 +315,19 @@ TextDocument::Laid* TextDocument::laidOut(int unit)
 
 void TextDocument::scheduleCount()
 {
-    if (!m_text.isEmpty())
+    if (!m_places.isEmpty())
         m_countTimer.start();
 }
 
 void TextDocument::startCount()
 {
     checkStyle();
-    if (m_text.isEmpty() || m_pages.isExact())
+    if (m_places.isEmpty() || m_pages.isExact())
         return;
-    QVector<bool> skip(m_units.size(), false);
-    for (int u = 0; u < m_units.size(); ++u)
+    QVector<bool> skip(m_places.unitCount(), false);
+    for (int u = 0; u < m_places.unitCount(); ++u)
         skip[u] = m_pages.isCounted(u);
-    m_countGeneration = m_worker->count(m_units, currentStyle(), m_resources, skip);
+    m_countGeneration = m_worker->count(m_places.units(), currentStyle(), m_places.resources(), skip);
 }
 
 void TextDocument::onUnitsCounted(int generation, int first, const QVector<QVector<int>>& starts)
@@ -449,13 +346,13 @@ void TextDocument::onCountFinished(int generation)
     if (generation != m_countGeneration)
         return;
     if (m_pages.isExact())
-        PageCache(m_bookPath).writePages(m_styleKey, m_pages.toString());
+        PageCache(m_places.bookPath()).writePages(m_styleKey, m_pages.toString());
     numbersMaybeChanged();
 }
 
 void TextDocument::numbersMaybeChanged()
 {
-    if (m_text.isEmpty() || m_numbersTimer.isActive())
+    if (m_places.isEmpty() || m_numbersTimer.isActive())
         return;
     if (page() != m_shownPage || pageCount() != m_shownCount || isPageCountExact() != m_shownExact)
         m_numbersTimer.start();
@@ -466,7 +363,7 @@ void TextDocument::prefetch()
     // One unit per turn of the event loop: the next one first (the reader
     // reads on), then the previous one.
     for (int unit : {m_unit + 1, m_unit - 1}) {
-        if (unit < 0 || unit >= m_units.size())
+        if (unit < 0 || unit >= m_places.unitCount())
             continue;
         const bool laid =
             std::any_of(m_laid.begin(), m_laid.end(), [unit](const Laid& l) { return l.unit == unit; });
@@ -489,7 +386,7 @@ int TextDocument::pageNumberReserve() const
 
 int TextDocument::page() const
 {
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return 1;
     checkStyle();
     return m_pages.firstPage(m_unit) + m_unitPage;
@@ -497,7 +394,7 @@ int TextDocument::page() const
 
 int TextDocument::pageCount() const
 {
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return 0;
     checkStyle();
     return m_pages.pageCount();
@@ -505,7 +402,7 @@ int TextDocument::pageCount() const
 
 bool TextDocument::isPageCountExact() const
 {
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return true;
     if (m_opening)
         return false;
@@ -517,36 +414,36 @@ int TextDocument::position() const
 {
     if (m_pendingPosition >= 0)
         return m_pendingPosition;
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return 0;
     checkStyle();
     const int local = m_pages.startOfPage(m_unit, m_unitPage);
-    if (!ensureSpans(m_unit != 0))
+    if (!m_places.ensureSpans(m_unit != 0))
         return local;
-    return toBook(m_unit, local);
+    return m_places.toBook(m_unit, local);
 }
 
 int TextDocument::calcPageByPosition(int position) const
 {
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return 1;
     checkStyle();
-    if (!ensureSpans(position > 0))
+    if (!m_places.ensureSpans(position > 0))
         return 1;
-    const int unit = unitOf(position);
-    return m_pages.firstPage(unit) + m_pages.pageInUnit(unit, toUnit(unit, position));
+    const int unit = m_places.unitOf(position);
+    return m_pages.firstPage(unit) + m_pages.pageInUnit(unit, m_places.toUnit(unit, position));
 }
 
 int TextDocument::calcPositionByPage(const int page) const
 {
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return 0;
     checkStyle();
     const PageTable::Place place = m_pages.locate(page);
     const int local = m_pages.startOfPage(place.unit, place.page);
-    if (!ensureSpans(place.unit != 0))
+    if (!m_places.ensureSpans(place.unit != 0))
         return local;
-    return toBook(place.unit, local);
+    return m_places.toBook(place.unit, local);
 }
 
 int TextDocument::calcProgressByPage(const int page) const
@@ -567,18 +464,18 @@ double TextDocument::progress() const
     // Page numbers are estimates: the position says how far the reader is
     // (in the opening, of the share of the book it makes).
     const double share = m_opening ? m_openingShare : 1.0;
-    return double(float(position()) / float(qMax(1, m_characters - 1)) * 100.0f) * share;
+    return double(float(position()) / float(qMax(1, m_places.characterCount() - 1)) * 100.0f) * share;
 }
 
 void TextDocument::goTo(int unit, int unitPage)
 {
-    if (m_units.isEmpty()) {
+    if (m_places.unitCount() == 0) {
         emit beginPageChanged();
         emit pageChanged();
         emit endPageChanged();
         return;
     }
-    unit = qBound(0, unit, m_units.size() - 1);
+    unit = qBound(0, unit, m_places.unitCount() - 1);
     laidOut(unit);
     emit beginPageChanged();
     m_unit = unit;
@@ -592,7 +489,7 @@ void TextDocument::goTo(int unit, int unitPage)
 
 void TextDocument::setPage(int page)
 {
-    if (m_text.isEmpty()) {
+    if (m_places.isEmpty()) {
         goTo(0, 0);
         return;
     }
@@ -603,14 +500,15 @@ void TextDocument::setPage(int page)
 
 void TextDocument::setPageByPosition(int position)
 {
-    if (m_text.isEmpty() || position <= 0) {
+    if (m_places.isEmpty() || position <= 0) {
         m_pendingPosition = -1;
         goTo(0, 0);
         return;
     }
     // Only the opening is there: a place beyond it waits for the rest.
-    const bool beyond = m_opening && (!ensureSpans(false) || position >= m_characters - 1);
-    if (beyond || !ensureSpans(false)) {
+    const bool beyond =
+        m_opening && (!m_places.ensureSpans(false) || position >= m_places.characterCount() - 1);
+    if (beyond || !m_places.ensureSpans(false)) {
         if (m_waitsInBackground) {
             // The map comes in a moment; the viewer shows its busy page until
             // the reader can be taken there.
@@ -621,51 +519,36 @@ void TextDocument::setPageByPosition(int position)
             }
             return;
         }
-        ensureSpans(true);
+        m_places.ensureSpans(true);
     }
     m_pendingPosition = -1;
-    const int unit = unitOf(position);
+    const int unit = m_places.unitOf(position);
     laidOut(unit);
-    goTo(unit, m_pages.pageInUnit(unit, toUnit(unit, position)));
+    goTo(unit, m_pages.pageInUnit(unit, m_places.toUnit(unit, position)));
 }
 
 void TextDocument::setPageByProgress(float progress)
 {
-    if (!ensureSpans(true) || !m_map)
-        return;
-    // The start of the last paragraph is 100 %.
-    const QString& text = m_map->text();
-    int last = text.size();
-    while (last > 0 && !ChunkDocument::isParagraphEnd(text.at(last - 1)))
-        --last;
-    setPageByPosition(int(last / 100.0 * progress));
+    if (m_places.ensureSpans(true) && m_places.isMapped())
+        setPageByPosition(m_places.positionOfProgress(progress));
 }
 
 void TextDocument::setPageByBlockNumber(int blockNumber)
 {
-    if (blockNumber < 0 || !ensureSpans(true) || !m_map)
-        return;
-    const QString& text = m_map->text();
-    int block = 0;
-    for (int i = 0; i < text.size() && block < blockNumber; ++i) {
-        if (ChunkDocument::isParagraphEnd(text.at(i)) && ++block == blockNumber) {
-            setPageByPosition(i + 1);
-            return;
-        }
-    }
-    if (blockNumber == 0)
-        setPageByPosition(0);
+    const int position = m_places.positionOfBlock(blockNumber);
+    if (position >= 0)
+        setPageByPosition(position);
 }
 
 void TextDocument::next()
 {
-    if (m_text.isEmpty() || page() >= pageCount())
+    if (m_places.isEmpty() || page() >= pageCount())
         return;
     int unit = m_unit;
     int unitPage = m_unitPage + m_columnCount;
     laidOut(unit);
     while (unitPage >= m_pages.pagesOf(unit)) {
-        if (unit + 1 >= m_units.size()) {
+        if (unit + 1 >= m_places.unitCount()) {
             unitPage = m_pages.pagesOf(unit) - 1; // never beyond the last page
             break;
         }
@@ -679,7 +562,7 @@ void TextDocument::next()
 
 void TextDocument::previous()
 {
-    if (m_text.isEmpty() || pageCount() == 0)
+    if (m_places.isEmpty() || pageCount() == 0)
         return;
     int unit = m_unit;
     int unitPage = m_unitPage - m_columnCount;
@@ -701,11 +584,11 @@ void TextDocument::moveToHome()
 
 void TextDocument::moveToEnd()
 {
-    if (m_units.isEmpty()) {
+    if (m_places.unitCount() == 0) {
         goTo(0, 0);
         return;
     }
-    const int last = m_units.size() - 1;
+    const int last = m_places.unitCount() - 1;
     laidOut(last);
     goTo(last, m_pages.pagesOf(last) - 1);
 }
@@ -771,7 +654,7 @@ void TextDocument::relayout()
     // No reading area yet: keep the viewer's provisional page size.
     if (pageBox().width() < 0 || pageBox().height() < 0)
         return;
-    if (m_text.isEmpty() || m_pendingPosition >= 0) {
+    if (m_places.isEmpty() || m_pendingPosition >= 0) {
         applyPageSize();
         return;
     }
@@ -788,8 +671,8 @@ void TextDocument::relayout()
     // the first layout of a book.)
     const int visibleEnd = page() + (m_columnCount == 2 ? 2 : 1);
     int to = from;
-    if (ensureSpans(false))
-        to = visibleEnd > pageCount() ? m_characters - 1 : calcPositionByPage(visibleEnd);
+    if (m_places.ensureSpans(false))
+        to = visibleEnd > pageCount() ? m_places.characterCount() - 1 : calcPositionByPage(visibleEnd);
     do {
         m_relayoutPending = false;
         applyPageSize();
@@ -855,7 +738,7 @@ QVector<QPair<int, int>> TextDocument::highlights() const
 TextDocument::PageView TextDocument::pageView(int page)
 {
     PageView view;
-    if (m_text.isEmpty() || page < 1 || page > pageCount())
+    if (m_places.isEmpty() || page < 1 || page > pageCount())
         return view;
     const PageTable::Place place = m_pages.locate(page);
     Laid* laid = laidOut(place.unit);
@@ -869,15 +752,15 @@ TextDocument::PageView TextDocument::pageView(int page)
     view.rect = QRectF(0, unitPage * size.height(), size.width(), size.height());
     const QVector<int>& hits = m_search->hits();
     const int hitLength = m_search->hitLength();
-    if ((m_placeFrom < 0 && hits.isEmpty()) || !ensureSpans(false))
+    if ((m_placeFrom < 0 && hits.isEmpty()) || !m_places.ensureSpans(false))
         return view;
 
     // The page's own text: from its first position to the next page's.
     const QVector<int>& starts = m_pages.starts(unit);
     const int pageFrom = starts.value(unitPage);
-    const int pageTo = unitPage + 1 < starts.size() ? starts.at(unitPage + 1) : m_spans.at(unit).length;
-    const int bookFrom = toBook(unit, pageFrom);
-    const int bookTo = toBook(unit, pageTo);
+    const int pageTo = unitPage + 1 < starts.size() ? starts.at(unitPage + 1) : m_places.span(unit).length;
+    const int bookFrom = m_places.toBook(unit, pageFrom);
+    const int bookTo = m_places.toBook(unit, pageTo);
     const auto select = [&](int from, int to, const QColor& color) {
         from = qMax(from, bookFrom);
         to = qMin(to, bookTo + 1);
@@ -885,8 +768,8 @@ TextDocument::PageView TextDocument::pageView(int page)
             return;
         QAbstractTextDocumentLayout::Selection selection;
         selection.cursor = QTextCursor(laid->document.get());
-        selection.cursor.setPosition(toUnit(unit, from));
-        selection.cursor.setPosition(toUnit(unit, to), QTextCursor::KeepAnchor);
+        selection.cursor.setPosition(m_places.toUnit(unit, from));
+        selection.cursor.setPosition(m_places.toUnit(unit, to), QTextCursor::KeepAnchor);
         selection.format.setBackground(QBrush(color));
         view.selections << selection;
     };
@@ -906,11 +789,11 @@ TextDocument::PageView TextDocument::pageView(int page)
 QString TextDocument::pageText(int page)
 {
     const PageView view = pageView(page);
-    if (!view.document || !ensureSpans(true))
+    if (!view.document || !m_places.ensureSpans(true))
         return QString();
     const PageTable::Place place = m_pages.locate(page);
     const QVector<int>& starts = m_pages.starts(place.unit);
-    const TextMap::Span& span = m_spans.at(place.unit);
+    const TextMap::Span& span = m_places.span(place.unit);
     const int from = qMax(span.lead, starts.value(place.page));
     const int to = place.page + 1 < starts.size() ? starts.at(place.page + 1) : span.length;
     return view.document->toPlainText().mid(from, qMax(0, to - from));
@@ -927,8 +810,8 @@ QString TextDocument::pageLabel(int page) const
 QList<SearchResult> TextDocument::search(const QString& text)
 {
     clearHighlights();
-    const bool mapped = hasText() && !text.trimmed().isEmpty() && ensureSpans(true);
-    return m_search->findAll(text, mapped ? m_map.get() : nullptr);
+    const bool mapped = hasText() && !text.trimmed().isEmpty() && m_places.ensureSpans(true);
+    return m_search->findAll(text, mapped ? m_places.map() : nullptr);
 }
 
 bool TextDocument::searchStep(const QString& text, qint64& state, int budgetMs, QList<SearchResult>& results)
@@ -951,9 +834,9 @@ bool TextDocument::isSearchCleared() const
 
 void TextDocument::ensureToc() const
 {
-    if (m_tocBuilt || m_text.isEmpty())
+    if (m_tocBuilt || m_places.isEmpty())
         return;
-    ensureSpans(true);
+    m_places.ensureSpans(true);
     m_toc = buildToc();
     m_tocBuilt = true;
 }
@@ -961,7 +844,7 @@ void TextDocument::ensureToc() const
 const QList<TocPoint>& TextDocument::tocPoints() const
 {
     static const QList<TocPoint> none;
-    if (m_text.isEmpty())
+    if (m_places.isEmpty())
         return none;
     ensureToc();
     return m_toc;
@@ -990,7 +873,5 @@ QString TextDocument::chapterTitle(int position) const
 
 int TextDocument::positionOfAnchor(const QString& name) const
 {
-    if (name.isEmpty() || m_text.isEmpty() || !ensureSpans(true) || !m_map)
-        return 0;
-    return m_map->anchors().value(name, 0);
+    return m_places.positionOfAnchor(name);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookPlaces.h"
 #include "BookText.h"
 #include "ChunkDocument.h"
 #include "IDocument.h"
@@ -36,7 +37,8 @@ class LayoutWorker;
 /// Layout works unit by unit (a chunk, or a piece of an oversized one): the
 /// GUI thread lays out only the units on screen and next to them (a few kept
 /// in an LRU), each alone on its own pages; a worker (LayoutWorker) places the
-/// units in the book's text and counts every unit's pages in the background.
+/// units in the book's text (BookPlaces) and counts every unit's pages in the
+/// background.
 /// Until the count is complete page numbers are estimates
 /// (isPageCountExact() false, pageLabel() marks them) and progress() follows
 /// the position; the place on screen never moves when exact numbers arrive
@@ -117,7 +119,7 @@ public:
 
     // --- the text ---
     /// Whether the book has text.
-    bool hasText() const { return !m_text.isEmpty(); }
+    bool hasText() const { return !m_places.isEmpty(); }
     /// The whole book's text as QTextDocument::toPlainText() of one document
     /// holding it gives it (positions index it). Waits for the text map.
     QString plainText() const;
@@ -127,9 +129,9 @@ public:
     /// had it (tests and tools: slow for a large book).
     std::unique_ptr<QTextDocument> wholeDocument() const;
     /// The units the text is laid out in.
-    int unitCount() const { return m_units.size(); }
+    int unitCount() const { return m_places.unitCount(); }
     /// Whether the worker has placed the units in the text.
-    bool isTextMapped() const { return m_map != nullptr; }
+    bool isTextMapped() const { return m_places.isMapped(); }
     /// Whether page counting runs in the background.
     bool isCounting() const;
     /// Going to a place the text map does not know yet: when true (the
@@ -303,14 +305,6 @@ private:
         quint64 id = 0;
         std::unique_ptr<ChunkDocument> document;
     };
-    struct Stash
-    {
-        BookText text;
-        QVector<BookText::Unit> units;
-        std::shared_ptr<const TextMap> map;
-        QVector<TextMap::Span> spans;
-        int characters = 0;
-    };
 
     TextStyle currentStyle() const;
     /// Drops layouts and counts made for another style; starts a new count.
@@ -322,11 +316,6 @@ private:
     void onUnitsCounted(int generation, int first, const QVector<QVector<int>>& starts);
     void onCountFinished(int generation);
     void numbersMaybeChanged();
-    void adoptMap(const std::shared_ptr<const TextMap>& map) const;
-    bool ensureSpans(bool wait) const;
-    int unitOf(int position) const;
-    int toUnit(int unit, int position) const;
-    int toBook(int unit, int position) const;
     void goTo(int unit, int unitPage);
     void assignText(const BookText& text, const std::shared_ptr<BookResources>& resources,
                     const QString& bookPath);
@@ -352,17 +341,9 @@ private:
     LoadStats m_loadStats;
     QString m_errorString;
 
-    // The text.
-    BookText m_text;
-    QVector<BookText::Unit> m_units;
-    std::shared_ptr<BookResources> m_resources;
-    QString m_bookPath;
-    LayoutWorker* m_worker = nullptr;
-    mutable std::shared_ptr<const TextMap> m_map;
-    mutable QVector<TextMap::Span> m_spans; ///< from the map or the cache
-    mutable int m_characters = 1;
-    bool m_spansCached = false; ///< m_spans are what the page cache holds
-    std::unique_ptr<Stash> m_stash;
+    // The text (the worker first: the places use it).
+    LayoutWorker* m_worker;
+    BookPlaces m_places;
     mutable QList<TocPoint> m_toc;
     mutable bool m_tocBuilt = false;
 

@@ -3,7 +3,6 @@
 #include "BookResources.h"
 #include "BookSearch.h"
 #include "LayoutWorker.h"
-#include "PageCache.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
@@ -26,11 +25,6 @@ constexpr qreal kMinPageSide = 16.0;
 // Chapters longer than this (characters of HTML) are laid out in pieces, so
 // that laying out any unit on the GUI thread stays within a frame or two.
 constexpr int kPieceSize = 48 * 1024;
-// Units kept laid out on the GUI thread: the current one, its neighbours
-// and a few the reader may come back to.
-constexpr int kMaxLaid = 6;
-// A new layout (resize, font) is counted only once it has settled.
-constexpr int kCountDelayMs = 150;
 // Page numbers arriving from the count are shown at most this often.
 constexpr int kNumbersDelayMs = 200;
 
@@ -38,22 +32,19 @@ constexpr int kNumbersDelayMs = 200;
 
 TextDocument::TextDocument(QObject* parent)
     : QTextDocument(parent), m_worker(new LayoutWorker(this)),
-      m_places(*m_worker, [this](const QVector<int>& lengths) { m_pages.setLengths(lengths); })
+      m_places(*m_worker, [this](const QVector<int>& lengths) { m_pages.setLengths(lengths); }),
+      m_pages(*this, m_places, *m_worker)
 {
     setDocumentMargin(0);
     setUndoRedoEnabled(false);
     m_search = new BookSearch(*this, this);
     connect(m_search, &BookSearch::hitsChanged, this, &TextDocument::highlightsChanged);
     connect(m_worker, &LayoutWorker::textMapped, this, &TextDocument::onTextMapped);
-    connect(m_worker, &LayoutWorker::unitsCounted, this, &TextDocument::onUnitsCounted);
-    connect(m_worker, &LayoutWorker::countFinished, this, &TextDocument::onCountFinished);
+    connect(&m_pages, &BookPages::pagesChanged, this, &TextDocument::numbersMaybeChanged);
 
     m_highlightTimer.setSingleShot(true);
     m_highlightTimer.setInterval(1000);
     connect(&m_highlightTimer, &QTimer::timeout, this, &TextDocument::resetHighlight);
-    m_countTimer.setSingleShot(true);
-    m_countTimer.setInterval(kCountDelayMs);
-    connect(&m_countTimer, &QTimer::timeout, this, &TextDocument::startCount);
     m_numbersTimer.setSingleShot(true);
     m_numbersTimer.setInterval(kNumbersDelayMs);
     connect(&m_numbersTimer, &QTimer::timeout, this, [this] {
@@ -72,7 +63,7 @@ TextDocument::~TextDocument()
     // The background work stops at its next unit and delivers nothing more.
     delete m_search;
     delete m_worker;
-    m_laid.clear();
+    m_pages.dropLayouts();
 }
 
 void TextDocument::rebuild() {}
@@ -171,7 +162,7 @@ void TextDocument::assignText(const BookText& text, const std::shared_ptr<BookRe
                               const QString& bookPath)
 {
     clearHighlights();
-    m_laid.clear();
+    m_pages.dropLayouts();
     m_toc.clear();
     m_tocBuilt = false;
     m_unit = 0;
@@ -179,19 +170,15 @@ void TextDocument::assignText(const BookText& text, const std::shared_ptr<BookRe
     m_pendingPosition = -1;
     // The same text again (a rebuild after a style change) keeps its places
     // and its pages, which the style check renews.
-    if (!m_places.setText(text, kPieceSize, currentStyle(), resources, bookPath)) {
+    if (!m_places.setText(text, kPieceSize, currentStyle(), resources, bookPath))
         m_pages.reset(m_places.lengths());
-        m_styleKey.clear();
-    }
 }
 
 void TextDocument::clear()
 {
     QTextDocument::clear();
     m_places.clear();
-    m_worker->cancelCount();
-    m_countTimer.stop();
-    m_laid.clear();
+    m_pages.clear();
     m_toc.clear();
     m_tocBuilt = false;
     m_unit = 0;
@@ -241,113 +228,14 @@ std::unique_ptr<QTextDocument> TextDocument::wholeDocument() const
 
 bool TextDocument::isCounting() const
 {
-    return m_worker->isCounting() || m_countTimer.isActive();
+    return m_pages.isCounting();
 }
 
 // ---------------------------------------------------------------- layouts and counts
 
 TextStyle TextDocument::currentStyle() const
 {
-    TextStyle style;
-    style.font = defaultFont();
-    style.styleSheet = defaultStyleSheet();
-    style.option = defaultTextOption();
-    style.pageSize = pageSize();
-    return style;
-}
-
-void TextDocument::checkStyle() const
-{
-    // Called on every question about pages: first the cheap test whether
-    // anything was set since the last time.
-    const QString sheet = defaultStyleSheet();
-    if (sheet.constData() == m_checkedSheet.constData() && pageSize() == m_checkedPageSize &&
-        defaultTextOption().alignment() == m_checkedAlignment && defaultFont() == m_checkedFont &&
-        !m_styleKey.isEmpty())
-        return;
-    m_checkedSheet = sheet;
-    m_checkedPageSize = pageSize();
-    m_checkedAlignment = defaultTextOption().alignment();
-    m_checkedFont = defaultFont();
-    const QString key = currentStyle().key();
-    if (key == m_styleKey)
-        return;
-    auto* self = const_cast<TextDocument*>(this);
-    m_styleKey = key;
-    m_laid.clear();
-    m_pages.clearCounts();
-    self->m_worker->cancelCount();
-    self->m_countGeneration = -1;
-    const QString cached = PageCache(m_places.bookPath()).readPages(key);
-    if (!cached.isEmpty() && !m_pages.fromString(cached))
-        m_pages.clearCounts();
-    if (!m_pages.isExact())
-        self->scheduleCount();
-    self->numbersMaybeChanged();
-}
-
-TextDocument::Laid* TextDocument::laidOut(int unit)
-{
-    checkStyle();
-    if (unit < 0 || unit >= m_places.unitCount())
-        return nullptr;
-    for (auto it = m_laid.begin(); it != m_laid.end(); ++it) {
-        if (it->unit == unit) {
-            m_laid.splice(m_laid.begin(), m_laid, it);
-            return &m_laid.front();
-        }
-    }
-    Laid laid;
-    laid.unit = unit;
-    laid.id = ++m_lastLayoutId;
-    laid.document.reset(new ChunkDocument(m_places.resources()));
-    laid.document->build(m_places.units().at(unit).html(), currentStyle());
-    const QVector<int> starts = laid.document->paginate();
-    const bool changed = !m_pages.isCounted(unit) || m_pages.starts(unit) != starts;
-    m_pages.setCounted(unit, starts);
-    m_laid.push_front(std::move(laid));
-    while (int(m_laid.size()) > kMaxLaid)
-        m_laid.pop_back();
-    if (changed)
-        numbersMaybeChanged();
-    return &m_laid.front();
-}
-
-void TextDocument::scheduleCount()
-{
-    if (!m_places.isEmpty())
-        m_countTimer.start();
-}
-
-void TextDocument::startCount()
-{
-    checkStyle();
-    if (m_places.isEmpty() || m_pages.isExact())
-        return;
-    QVector<bool> skip(m_places.unitCount(), false);
-    for (int u = 0; u < m_places.unitCount(); ++u)
-        skip[u] = m_pages.isCounted(u);
-    m_countGeneration = m_worker->count(m_places.units(), currentStyle(), m_places.resources(), skip);
-}
-
-void TextDocument::onUnitsCounted(int generation, int first, const QVector<QVector<int>>& starts)
-{
-    if (generation != m_countGeneration)
-        return;
-    for (int i = 0; i < starts.size(); ++i) {
-        if (!starts.at(i).isEmpty() && !m_pages.isCounted(first + i))
-            m_pages.setCounted(first + i, starts.at(i));
-    }
-    numbersMaybeChanged();
-}
-
-void TextDocument::onCountFinished(int generation)
-{
-    if (generation != m_countGeneration)
-        return;
-    if (m_pages.isExact())
-        PageCache(m_places.bookPath()).writePages(m_styleKey, m_pages.toString());
-    numbersMaybeChanged();
+    return m_pages.style();
 }
 
 void TextDocument::numbersMaybeChanged()
@@ -360,21 +248,9 @@ void TextDocument::numbersMaybeChanged()
 
 void TextDocument::prefetch()
 {
-    // One unit per turn of the event loop: the next one first (the reader
-    // reads on), then the previous one.
-    for (int unit : {m_unit + 1, m_unit - 1}) {
-        if (unit < 0 || unit >= m_places.unitCount())
-            continue;
-        const bool laid =
-            std::any_of(m_laid.begin(), m_laid.end(), [unit](const Laid& l) { return l.unit == unit; });
-        if (laid)
-            continue;
-        // Keep the current unit the most recently used.
-        laidOut(unit);
-        laidOut(m_unit);
+    // One unit per turn of the event loop.
+    if (m_pages.layOutNeighbour(m_unit))
         m_prefetchTimer.start();
-        return;
-    }
 }
 
 // ---------------------------------------------------------------- pages and positions
@@ -388,16 +264,16 @@ int TextDocument::page() const
 {
     if (m_places.isEmpty())
         return 1;
-    checkStyle();
-    return m_pages.firstPage(m_unit) + m_unitPage;
+    m_pages.checkStyle();
+    return m_pages.table().firstPage(m_unit) + m_unitPage;
 }
 
 int TextDocument::pageCount() const
 {
     if (m_places.isEmpty())
         return 0;
-    checkStyle();
-    return m_pages.pageCount();
+    m_pages.checkStyle();
+    return m_pages.table().pageCount();
 }
 
 bool TextDocument::isPageCountExact() const
@@ -406,8 +282,8 @@ bool TextDocument::isPageCountExact() const
         return true;
     if (m_opening)
         return false;
-    checkStyle();
-    return m_pages.isExact();
+    m_pages.checkStyle();
+    return m_pages.table().isExact();
 }
 
 int TextDocument::position() const
@@ -416,8 +292,8 @@ int TextDocument::position() const
         return m_pendingPosition;
     if (m_places.isEmpty())
         return 0;
-    checkStyle();
-    const int local = m_pages.startOfPage(m_unit, m_unitPage);
+    m_pages.checkStyle();
+    const int local = m_pages.table().startOfPage(m_unit, m_unitPage);
     if (!m_places.ensureSpans(m_unit != 0))
         return local;
     return m_places.toBook(m_unit, local);
@@ -427,20 +303,21 @@ int TextDocument::calcPageByPosition(int position) const
 {
     if (m_places.isEmpty())
         return 1;
-    checkStyle();
+    m_pages.checkStyle();
     if (!m_places.ensureSpans(position > 0))
         return 1;
     const int unit = m_places.unitOf(position);
-    return m_pages.firstPage(unit) + m_pages.pageInUnit(unit, m_places.toUnit(unit, position));
+    return m_pages.table().firstPage(unit) +
+           m_pages.table().pageInUnit(unit, m_places.toUnit(unit, position));
 }
 
 int TextDocument::calcPositionByPage(const int page) const
 {
     if (m_places.isEmpty())
         return 0;
-    checkStyle();
-    const PageTable::Place place = m_pages.locate(page);
-    const int local = m_pages.startOfPage(place.unit, place.page);
+    m_pages.checkStyle();
+    const PageTable::Place place = m_pages.table().locate(page);
+    const int local = m_pages.table().startOfPage(place.unit, place.page);
     if (!m_places.ensureSpans(place.unit != 0))
         return local;
     return m_places.toBook(place.unit, local);
@@ -476,10 +353,10 @@ void TextDocument::goTo(int unit, int unitPage)
         return;
     }
     unit = qBound(0, unit, m_places.unitCount() - 1);
-    laidOut(unit);
+    m_pages.laidOut(unit);
     emit beginPageChanged();
     m_unit = unit;
-    m_unitPage = qBound(0, unitPage, m_pages.pagesOf(unit) - 1);
+    m_unitPage = qBound(0, unitPage, m_pages.table().pagesOf(unit) - 1);
     m_shownPage = page();
     emit pageChanged();
     emit endPageChanged();
@@ -493,8 +370,8 @@ void TextDocument::setPage(int page)
         goTo(0, 0);
         return;
     }
-    checkStyle();
-    const PageTable::Place place = m_pages.locate(page);
+    m_pages.checkStyle();
+    const PageTable::Place place = m_pages.table().locate(page);
     goTo(place.unit, place.page);
 }
 
@@ -523,8 +400,8 @@ void TextDocument::setPageByPosition(int position)
     }
     m_pendingPosition = -1;
     const int unit = m_places.unitOf(position);
-    laidOut(unit);
-    goTo(unit, m_pages.pageInUnit(unit, m_places.toUnit(unit, position)));
+    m_pages.laidOut(unit);
+    goTo(unit, m_pages.table().pageInUnit(unit, m_places.toUnit(unit, position)));
 }
 
 void TextDocument::setPageByProgress(float progress)
@@ -546,16 +423,16 @@ void TextDocument::next()
         return;
     int unit = m_unit;
     int unitPage = m_unitPage + m_columnCount;
-    laidOut(unit);
-    while (unitPage >= m_pages.pagesOf(unit)) {
+    m_pages.laidOut(unit);
+    while (unitPage >= m_pages.table().pagesOf(unit)) {
         if (unit + 1 >= m_places.unitCount()) {
-            unitPage = m_pages.pagesOf(unit) - 1; // never beyond the last page
+            unitPage = m_pages.table().pagesOf(unit) - 1; // never beyond the last page
             break;
         }
-        unitPage -= m_pages.pagesOf(unit);
+        unitPage -= m_pages.table().pagesOf(unit);
         ++unit;
-        if (unitPage > 0 && !m_pages.isCounted(unit))
-            laidOut(unit);
+        if (unitPage > 0 && !m_pages.table().isCounted(unit))
+            m_pages.laidOut(unit);
     }
     goTo(unit, unitPage);
 }
@@ -570,9 +447,9 @@ void TextDocument::previous()
         if (unit == 0)
             return; // on the first page (pair)
         --unit;
-        if (!m_pages.isCounted(unit))
-            laidOut(unit);
-        unitPage += m_pages.pagesOf(unit);
+        if (!m_pages.table().isCounted(unit))
+            m_pages.laidOut(unit);
+        unitPage += m_pages.table().pagesOf(unit);
     }
     goTo(unit, unitPage);
 }
@@ -589,8 +466,8 @@ void TextDocument::moveToEnd()
         return;
     }
     const int last = m_places.unitCount() - 1;
-    laidOut(last);
-    goTo(last, m_pages.pagesOf(last) - 1);
+    m_pages.laidOut(last);
+    goTo(last, m_pages.table().pagesOf(last) - 1);
 }
 
 void TextDocument::layoutPageCountChanged(int newPageCount)
@@ -740,12 +617,12 @@ TextDocument::PageView TextDocument::pageView(int page)
     PageView view;
     if (m_places.isEmpty() || page < 1 || page > pageCount())
         return view;
-    const PageTable::Place place = m_pages.locate(page);
-    Laid* laid = laidOut(place.unit);
+    const PageTable::Place place = m_pages.table().locate(page);
+    BookPages::Laid* laid = m_pages.laidOut(place.unit);
     if (!laid)
         return view;
     const int unit = place.unit;
-    const int unitPage = qMin(place.page, m_pages.pagesOf(unit) - 1);
+    const int unitPage = qMin(place.page, m_pages.table().pagesOf(unit) - 1);
     const QSizeF size = pageSize();
     view.document = laid->document.get();
     view.layoutId = laid->id;
@@ -756,7 +633,7 @@ TextDocument::PageView TextDocument::pageView(int page)
         return view;
 
     // The page's own text: from its first position to the next page's.
-    const QVector<int>& starts = m_pages.starts(unit);
+    const QVector<int>& starts = m_pages.table().starts(unit);
     const int pageFrom = starts.value(unitPage);
     const int pageTo = unitPage + 1 < starts.size() ? starts.at(unitPage + 1) : m_places.span(unit).length;
     const int bookFrom = m_places.toBook(unit, pageFrom);
@@ -791,8 +668,8 @@ QString TextDocument::pageText(int page)
     const PageView view = pageView(page);
     if (!view.document || !m_places.ensureSpans(true))
         return QString();
-    const PageTable::Place place = m_pages.locate(page);
-    const QVector<int>& starts = m_pages.starts(place.unit);
+    const PageTable::Place place = m_pages.table().locate(page);
+    const QVector<int>& starts = m_pages.table().starts(place.unit);
     const TextMap::Span& span = m_places.span(place.unit);
     const int from = qMax(span.lead, starts.value(place.page));
     const int to = place.page + 1 < starts.size() ? starts.at(place.page + 1) : span.length;

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "BookPages.h"
 #include "BookPlaces.h"
 #include "BookText.h"
 #include "ChunkDocument.h"
 #include "IDocument.h"
-#include "PageTable.h"
-#include "TextMap.h"
 #include "TextSearch.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -16,8 +15,6 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <functional>
-
-#include <list>
 #include <memory>
 
 class BookResources;
@@ -38,7 +35,7 @@ class LayoutWorker;
 /// GUI thread lays out only the units on screen and next to them (a few kept
 /// in an LRU), each alone on its own pages; a worker (LayoutWorker) places the
 /// units in the book's text (BookPlaces) and counts every unit's pages in the
-/// background.
+/// background (BookPages).
 /// Until the count is complete page numbers are estimates
 /// (isPageCountExact() false, pageLabel() marks them) and progress() follows
 /// the position; the place on screen never moves when exact numbers arrive
@@ -299,22 +296,8 @@ protected:
     void setErrorString(const QString& text) { m_errorString = text; }
 
 private:
-    struct Laid
-    {
-        int unit = -1;
-        quint64 id = 0;
-        std::unique_ptr<ChunkDocument> document;
-    };
-
     TextStyle currentStyle() const;
-    /// Drops layouts and counts made for another style; starts a new count.
-    void checkStyle() const;
-    Laid* laidOut(int unit);
-    void scheduleCount();
-    void startCount();
     void onTextMapped();
-    void onUnitsCounted(int generation, int first, const QVector<QVector<int>>& starts);
-    void onCountFinished(int generation);
     void numbersMaybeChanged();
     void goTo(int unit, int unitPage);
     void assignText(const BookText& text, const std::shared_ptr<BookResources>& resources,
@@ -341,23 +324,14 @@ private:
     LoadStats m_loadStats;
     QString m_errorString;
 
-    // The text (the worker first: the places use it).
+    // The text and its pages (the worker first: both use it).
     LayoutWorker* m_worker;
     BookPlaces m_places;
+    mutable BookPages m_pages; ///< every question about pages may check the style
     mutable QList<TocPoint> m_toc;
     mutable bool m_tocBuilt = false;
 
-    // Pages.
-    mutable PageTable m_pages;
-    mutable QString m_styleKey;
-    mutable QString m_checkedSheet; ///< the style last checked, to see changes quickly
-    mutable QSizeF m_checkedPageSize;
-    mutable Qt::Alignment m_checkedAlignment;
-    mutable QFont m_checkedFont;
-    mutable std::list<Laid> m_laid;
-    int m_countGeneration = -1;
-    mutable bool m_countWanted = false;
-    QTimer m_countTimer;
+    // Page numbers as last shown.
     QTimer m_numbersTimer;
     int m_shownPage = -1;
     int m_shownCount = -1;
@@ -389,5 +363,4 @@ private:
     bool m_relayouting = false;
     bool m_relayoutPending = false;
     bool m_runningEvents = false; ///< pending events run inside setViewPortSize()
-    quint64 m_lastLayoutId = 0;
 };

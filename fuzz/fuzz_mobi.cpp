@@ -1,7 +1,7 @@
 // Mobipocket, PalmDOC and KF8: the Palm database and record 0 (PalmDOC, MOBI
 // and EXTH headers), the text records (trailing entries, PalmDOC and
-// HUFF/CDIC decompression), the NCX index and the KF8 layout, the images, and
-// the HTML clean-up of the converter.
+// HUFF/CDIC decompression), the NCX index and the KF8 layout, the images, the
+// HTML clean-up of the converter, and a large book's opening.
 #include "FuzzCommon.h"
 
 #include "mobi/MobiConverter.h"
@@ -38,5 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     converter.convert(content);
     for (const QString& chapter : converter.chapters())
         mobi::MobiConverter::plainText(chapter.left(4096));
+
+    // The opening a large book is shown from first, cut small so that small
+    // inputs reach it.
+    mobi::MobiReader start;
+    if (start.openData(bytes)) {
+        mobi::MobiConverter opening;
+        opening.convert(start.openingContent(256), mobi::MobiConverter::Opening);
+    }
     return 0;
 }

@@ -673,6 +673,17 @@ private slots:
                          qPrintable(file.fileName() + ": " + name));
             }
             QCOMPARE(chapterCharacters(doc.chapters()), doc.textLength());
+
+            // Loaded in stages (as a large book is), the opening shows the
+            // same first page, and the whole text is the same.
+            MobiDocument staged(file.absoluteFilePath());
+            staged.setLoadsInStages(true, 0);
+            staged.load();
+            staged.setViewPortSize(QSize(400, 500));
+            doc.setViewPortSize(QSize(400, 500));
+            QCOMPARE(staged.pageText(1), doc.pageText(1));
+            QVERIFY2(waitForWholeText(staged), qPrintable(file.fileName()));
+            QCOMPARE(staged.plainText(), doc.plainText());
         }
         // Half of a book is refused, not passed off as the whole one; its
         // headers are still read, never outside the file.

@@ -13,3 +13,10 @@ void tuneAllocator()
     mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 #endif
 }
+
+void releaseFreeMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}

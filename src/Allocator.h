@@ -8,3 +8,10 @@
 /// then left a few tens of MB behind for good. Call once, first thing in
 /// main(). Nothing on other C libraries.
 void tuneAllocator();
+
+/// Gives the pages of freed blocks back to the system, in the heaps of all
+/// threads. Small blocks freed on a worker thread (a book's parse scraps)
+/// stay resident in that thread's heap, where only that thread reuses them;
+/// call this after such a thread freed many of them at once. Takes some
+/// milliseconds for a large book; any thread. Nothing on other C libraries.
+void releaseFreeMemory();

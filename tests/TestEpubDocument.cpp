@@ -591,16 +591,42 @@ private slots:
                  int(QFont::Bold));
     }
 
+    // The decoded documents are dropped once converted: a rebuild (a style
+    // change) hands the same chapters over, with their pictures, style
+    // sheets, anchors and search.
     void rebuildKeepsTextAndPositions()
     {
-        EpubDocument doc(threeChapters().write(m_dir->path(), "rebuild.epub"));
+        const QString path =
+            threeChapters()
+                .css("css/book.css", "p.centre { text-align: center }")
+                .image("pic", "images/pic.png", QImage(40, 30, QImage::Format_RGB32))
+                .rawChapter(
+                    "c4", "Text/four.xhtml",
+                    EpubBuilder::xhtml("<p class=\"centre\">Centred <img src=\"../images/pic.png\"/></p>",
+                                       "<link rel=\"stylesheet\" href=\"../css/book.css\"/>"))
+                .write(m_dir->path(), "rebuild.epub");
+        OpenEpubDocument doc(path);
         doc.load();
+        QVERIFY(doc.book().texts.isEmpty());
         const QString text = doc.plainText();
         const QList<TocPoint> toc = doc.toc();
+        const int part2 = doc.positionOfAnchor(doc.converter()->anchorFor("OEBPS/Text/two.xhtml", "part2"));
+        QVERIFY(part2 > 0);
         doc.rebuild();
         QCOMPARE(doc.plainText(), text);
         QCOMPARE(doc.toc().size(), toc.size());
         QCOMPARE(doc.toc().at(2).position, toc.at(2).position);
+        QCOMPARE(doc.positionOfAnchor(doc.converter()->anchorFor("OEBPS/Text/two.xhtml", "part2")), part2);
+        QCOMPARE(doc.search("Deep inside").size(), 1);
+        QCOMPARE(doc.loadResource(QTextDocument::ImageResource, QUrl("OEBPS/images/pic.png"))
+                     .value<QImage>()
+                     .size(),
+                 QSize(40, 30));
+        QCOMPARE(doc.imageSize("OEBPS/images/pic.png"), QSize(40, 30));
+        const auto whole = doc.wholeDocument();
+        QCOMPARE(whole->findBlock(text.indexOf("Centred")).blockFormat().alignment() &
+                     Qt::AlignHorizontal_Mask,
+                 Qt::AlignHCenter);
         QVERIFY(!doc.isUndoAvailable());
     }
 
@@ -653,6 +679,13 @@ private slots:
         QCOMPARE(staged.plainText(), whole.plainText());
         QCOMPARE(staged.toc().size(), whole.toc().size());
         QCOMPARE(staged.toc().at(35).position, whole.toc().at(35).position);
+        // The rest's documents were dropped in the background: a rebuild
+        // still has the whole book.
+        QVERIFY(staged.book().texts.isEmpty());
+        staged.rebuild();
+        QCOMPARE(staged.unitCount(), whole.unitCount());
+        QCOMPARE(staged.plainText(), whole.plainText());
+        QCOMPARE(staged.imageSize("OEBPS/Images/late.png"), QSize(30, 30));
 
         const int deep = whole.toc().at(35).position + 300;
         EpubDocument later(path);

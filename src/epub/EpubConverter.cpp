@@ -27,13 +27,15 @@ constexpr int kMaxImageSide = 350;
 } // namespace
 
 /// The book's resources, shared with the documents that lay the text out on
-/// any thread.
+/// any thread. Images are kept as stored (compressed): the documents keep
+/// the fitted copies they are shown at (BookResources), and a full-size
+/// picture of every image would cost more than the book's text.
 struct EpubConverter::Store
 {
     QHash<QString, QByteArray> resources;
     QHash<QString, QString> byLowerCase;
     QMutex mutex;
-    QHash<QString, QImage> decoded; ///< by archive path, as stored
+    QHash<QString, QSize> sizes; ///< of the images decoded so far (invalid: refused)
 
     QString key(const QString& path) const
     {
@@ -46,15 +48,12 @@ struct EpubConverter::Store
         const QString k = key(path);
         if (k.isEmpty())
             return QImage();
-        QMutexLocker lock(&mutex);
-        const auto cached = decoded.constFind(k);
-        if (cached != decoded.constEnd())
-            return cached.value();
         QString reason;
         const QImage image = SafeImage::decode(resources.value(k), &reason);
-        if (image.isNull())
+        QMutexLocker lock(&mutex);
+        if (image.isNull() && !sizes.contains(k))
             logWarning(QStringLiteral("Image not shown:%1. Reason:%2").arg(k, reason));
-        decoded.insert(k, image);
+        sizes.insert(k, image.size());
         return image;
     }
 };
@@ -104,7 +103,6 @@ void EpubConverter::loadCSS() {}
 
 void EpubConverter::loadImages()
 {
-    // Decoded images are kept across conversions of the same book.
     m_store->resources = m_book.resources;
     m_store->byLowerCase.clear();
     for (auto it = m_book.resources.constBegin(); it != m_book.resources.constEnd(); ++it)
@@ -179,13 +177,19 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
         chapter.path = item.href;
         chapter.anchor = m_anchors.value(item.href);
         // The chapter's element stands for its body: anchor, classes, style.
-        chapter.html =
+        const QString start =
             QStringLiteral("<div id=\"%1\" class=\"%2\"%3>")
                 .arg(chapter.anchor, classes.join(QLatin1Char(' ')).toHtmlEscaped(),
                      rewritten.bodyStyle.isEmpty()
                          ? QString()
-                         : QStringLiteral(" style=\"%1\"").arg(rewritten.bodyStyle.toHtmlEscaped())) +
-            rewritten.html + QStringLiteral("</div>");
+                         : QStringLiteral(" style=\"%1\"").arg(rewritten.bodyStyle.toHtmlEscaped()));
+        const QLatin1String end("</div>");
+        // Exactly as large as it is: the chapters are the book's text for as
+        // long as it is open (a string grown by appending may have as much
+        // again to spare).
+        chapter.html.reserve(start.size() + rewritten.html.size() + end.size());
+        chapter.html.append(start).append(rewritten.html).append(end);
+        rewritten.html = QString();
         m_chapters << chapter;
     }
 
@@ -255,9 +259,9 @@ QSize EpubConverter::imageSize(const QString& path) const
         return QSize(-1, -1);
     {
         QMutexLocker lock(&m_store->mutex);
-        const auto cached = m_store->decoded.constFind(key);
-        if (cached != m_store->decoded.constEnd())
-            return cached->isNull() ? QSize(-1, -1) : cached->size();
+        const auto decoded = m_store->sizes.constFind(key);
+        if (decoded != m_store->sizes.constEnd())
+            return decoded->isValid() ? *decoded : QSize(-1, -1);
     }
     const QSize size = SafeImage::claimedSize(m_book.resources.value(key));
     return size.isValid() ? size : QSize(-1, -1);

@@ -30,8 +30,13 @@ namespace epub {
 /// the document's body, with its classes) whose id, chapters()[i].anchor, is
 /// where it starts.
 ///
-/// Images are decoded on first use (image()), within the shared image
-/// limits, and kept.
+/// Images are decoded when a document first shows one (within the shared
+/// image limits); only the fitted copies the documents show are kept
+/// (resources()), and the stored bytes.
+///
+/// The chapters are made from the book's decoded content documents
+/// (Book::texts), which are not read afterwards: a caller may drop them once
+/// convert() returned (a second convert() would then make no chapters).
 ///
 /// convert() and the accessors: the thread that owns the converter.
 /// resources() is safe on any thread.
@@ -79,8 +84,8 @@ public:
     QList<TocPoint> toc(const std::function<int(const QString&)>& anchorPosition) const;
 
     /// The stored image under archive path `path` (exact, else without regard
-    /// to case), scaled down to fit `maxSide` (0: as stored); null when
-    /// unknown or refused.
+    /// to case), decoded anew, scaled down to fit `maxSide` (0: as stored);
+    /// null when unknown or refused.
     QImage image(const QString& path, int maxSide = 0) const;
     /// Its size without decoding it; (-1, -1) when unknown.
     QSize imageSize(const QString& path) const;

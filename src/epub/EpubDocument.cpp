@@ -1,5 +1,6 @@
 #include "epub/EpubDocument.h"
 
+#include "Allocator.h"
 #include "BookError.h"
 #include "BookResources.h"
 #include "epub/EpubConverter.h"
@@ -80,6 +81,12 @@ void EpubDocument::loadTheRest()
         std::shared_ptr<EpubConverter> converter(new EpubConverter(*book));
         if (parsed)
             converter->convert();
+        // The chapters are the book's text now. The decoded documents and
+        // the parse's scraps were small blocks of this thread's heap, which
+        // stay resident when freed unless given back: the text map built
+        // next would come on top of them.
+        book->texts.clear();
+        releaseFreeMemory();
         converter->moveToThread(home);
         return [this, parser, book, parsed, converter] {
             m_openingOnly = false;
@@ -112,6 +119,9 @@ void EpubDocument::convert()
     if (m_text.isEmpty()) {
         m_converter->convert();
         m_text = m_converter->bookText();
+        // From here on the chapters are the book's text: the decoded content
+        // documents they were made from would only double it.
+        m_book->texts.clear();
     }
     if (m_openingOnly)
         setOpeningText(m_text, m_converter->resources(), m_share);

@@ -16,7 +16,7 @@ class EpubParser;
 /// archive into memory, nothing is unpacked) and converts it (EpubConverter).
 /// A book that cannot be opened leaves the document empty (page count 0), the
 /// reason in the log and a short translated reason in errorString().
-/// rebuild() converts again from the parsed book (after a style change)
+/// rebuild() hands the converted chapters over again (after a style change)
 /// without reading the file.
 ///
 /// Loading in stages (TextDocument::setLoadsInStages()), a large book shows
@@ -49,7 +49,8 @@ public:
     QSize imageSize(const QString& name) const override;
 
     QString path() const { return m_path; }
-    /// The parsed book (empty before load() and after a failed load).
+    /// The parsed book (empty before load() and after a failed load),
+    /// without its content documents (Book::texts) once they are converted.
     const Book& book() const { return *m_book; }
     /// Whether the last load() parsed the file.
     bool parsed() const { return m_parsed; }

@@ -220,7 +220,7 @@ int LayoutWorker::count(const QVector<BookText::Unit>& units, const TextStyle& s
     // thread that finishes early takes the next one. Each hands its pages
     // over in batches; the last one to finish says the count is done (its
     // post comes after every other slice's last batch).
-    const QVector<QPair<int, int>> parts = slices(units, skip, enginePool()->maxThreadCount() * 3);
+    const QVector<QPair<int, int>> parts = slices(units, skip, enginePool()->maxThreadCount() * 8);
     std::shared_ptr<Shared> shared = m_shared;
     auto remaining = std::make_shared<QAtomicInt>(parts.size());
     for (const QPair<int, int>& part : parts) {

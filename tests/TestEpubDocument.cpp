@@ -539,6 +539,47 @@ private slots:
         QCOMPARE(epub::XhtmlRewriter::filterCss(css), filtered);
     }
 
+    // Every document that lays a part of the book out parses the style
+    // sheets and tries each rule on every element: rules naming a class or
+    // id that no element of any chapter carries are left out, the others
+    // (whatever the case, in any chapter) kept.
+    void rulesForAbsentClassesAreLeftOut()
+    {
+        const QString path =
+            EpubBuilder()
+                .css("css/book.css", ".used { text-align: center } .unused, .late { text-align: right }\n"
+                                     "p.USED2 em { font-weight: bold } #part1 { text-indent: 1em }\n"
+                                     "div[title=\"a.b\"] { text-indent: 3em } .x\\-y { text-indent: 4em }\n"
+                                     ".main p { margin-left: 1em } p.used.gone { margin-left: 2em }")
+                .rawChapter(
+                    "c1", "Text/one.xhtml",
+                    QByteArray(EpubBuilder::xhtml("<p class=\"used\">Centred</p>"
+                                                  "<p id=\"part1\" class=\" used2\"><em>Bold</em></p>",
+                                                  "<link rel=\"stylesheet\" href=\"../css/book.css\"/>"
+                                                  "<style>.unused { x: y } .used { text-indent: 0 }</style>"))
+                        .replace("<body>", "<body class=\"main\">"))
+                .rawChapter("c2", "Text/two.xhtml",
+                            EpubBuilder::xhtml("<div class=\"late\">Later</div>",
+                                               "<link rel=\"stylesheet\" href=\"../css/book.css\"/>"))
+                .write(m_dir->path(), "pruned.epub");
+        OpenEpubDocument doc(path);
+        doc.load();
+        QCOMPARE(doc.loadResource(QTextDocument::StyleSheetResource, QUrl("OEBPS/css/book.css")).toString(),
+                 QStringLiteral(".used { text-align: center }\n.late { text-align: right }\n"
+                                "p.USED2 em { font-weight: bold }\ndiv[title=\"a.b\"] { text-indent: 3em }\n"
+                                ".x\\-y { text-indent: 4em }\n.main p { margin-left: 1em }\n"));
+        QCOMPARE(doc.converter()->head(),
+                 QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"OEBPS/css/book.css\"/>"
+                                "<style type=\"text/css\">.ll-s0 .used { text-indent: 0 }\n</style>"));
+        const auto whole = doc.wholeDocument();
+        const QString text = doc.plainText();
+        QCOMPARE(whole->findBlock(text.indexOf("Centred")).blockFormat().alignment() &
+                     Qt::AlignHorizontal_Mask,
+                 Qt::AlignHCenter);
+        QCOMPARE(whole->findBlock(text.indexOf("Later")).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+                 Qt::AlignRight);
+    }
+
     void embeddedStylesStayInTheirChapter()
     {
         QCOMPARE(epub::XhtmlRewriter::filterCss("body { text-align: center; padding: 0 } p, .a { margin: 0 }",

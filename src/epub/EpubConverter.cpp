@@ -34,6 +34,8 @@ struct EpubConverter::Store
 {
     QHash<QString, QByteArray> resources;
     QHash<QString, QString> byLowerCase;
+    /// What the book's style selectors can name (XhtmlRewriter::filterCss()).
+    QSet<QString> selectorNames;
     QMutex mutex;
     QHash<QString, QSize> sizes; ///< of the images decoded so far (invalid: refused)
 
@@ -71,7 +73,8 @@ EpubConverter::EpubConverter(Book& book, TextDocument* document, QObject* parent
             const QString key = store->key(path);
             if (key.isEmpty())
                 return QVariant();
-            return XhtmlRewriter::filterCss(EpubParser::decode(store->resources.value(key)));
+            return XhtmlRewriter::filterCss(EpubParser::decode(store->resources.value(key)), QString(),
+                                            &store->selectorNames);
         }
         if (type != QTextDocument::ImageResource)
             return QVariant();
@@ -150,6 +153,7 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
         };
     QVector<XhtmlRewriter::Chapter> chapters =
         QtConcurrent::blockingMapped<QVector<XhtmlRewriter::Chapter>>(items, rewrite);
+    QSet<QString> selectorNames;
     for (int i = 0; i < items.size(); ++i) {
         const ManifestItem& item = items.at(i);
         XhtmlRewriter::Chapter& rewritten = chapters[i];
@@ -172,10 +176,14 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
         }
         if (!rewritten.bodyClass.isEmpty())
             classes << rewritten.bodyClass;
+        selectorNames.unite(rewritten.selectorNames);
+        for (const QString& c : classes.join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            selectorNames.insert(QLatin1Char('.') + c.toLower());
 
         Chapter chapter;
         chapter.path = item.href;
         chapter.anchor = m_anchors.value(item.href);
+        selectorNames.insert(QLatin1Char('#') + chapter.anchor.toLower());
         // The chapter's element stands for its body: anchor, classes, style.
         const QString start =
             QStringLiteral("<div id=\"%1\" class=\"%2\"%3>")
@@ -193,12 +201,16 @@ void EpubConverter::loadSpine(QTextCursor* cursor)
         m_chapters << chapter;
     }
 
+    // Every chapter is known now: rules for classes and ids none of them
+    // carries are left out of the style sheets.
+    m_store->selectorNames = selectorNames;
     m_head.clear();
     for (const QString& sheet : qAsConst(sheets))
         m_head += QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"%1\"/>")
                       .arg(sheet.toHtmlEscaped());
     for (int i = 0; i < styles.size(); ++i) {
-        const QString css = XhtmlRewriter::filterCss(styles.at(i), QStringLiteral("ll-s%1").arg(i));
+        const QString css =
+            XhtmlRewriter::filterCss(styles.at(i), QStringLiteral("ll-s%1").arg(i), &selectorNames);
         if (!css.isEmpty())
             m_head += QStringLiteral("<style type=\"text/css\">%1</style>").arg(css);
     }

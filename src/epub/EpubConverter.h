@@ -30,6 +30,9 @@ namespace epub {
 /// the document's body, with its classes) whose id, chapters()[i].anchor, is
 /// where it starts.
 ///
+/// Style sheets are handed out filtered (XhtmlRewriter::filterCss()), without
+/// the rules for classes and ids that no chapter carries.
+///
 /// Images are decoded when a document first shows one (within the shared
 /// image limits); only the fitted copies the documents show are kept
 /// (resources()), and the stored bytes.

@@ -303,6 +303,12 @@ private:
             if (attribute == QLatin1String("id") ||
                 (name == QLatin1String("a") && attribute == QLatin1String("name"))) {
                 value = anchor(value);
+                m_chapter.selectorNames.insert(QLatin1Char('#') + value.toLower());
+            } else if (attribute == QLatin1String("class")) {
+                // The rich-text engine splits at spaces only: splitting at
+                // any white space gives every name it can match, and more.
+                for (const QString& c : value.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                    m_chapter.selectorNames.insert(QLatin1Char('.') + c.toLower());
             } else if (attribute == QLatin1String("style")) {
                 value = XhtmlRewriter::filterDeclarations(value);
                 if (value.isEmpty())
@@ -488,7 +494,53 @@ QString scopedSelector(const QString& selector, const QString& scope, bool& body
 
 } // namespace
 
-QString XhtmlRewriter::filterCss(const QString& css, const QString& scope)
+namespace {
+
+// Whether `selector` can match, as far as the classes and ids it names go:
+// false when it names one that is not in `names` (".x", "#y", lower case).
+// Names with escapes, and whatever stands in attribute selectors, count as
+// present.
+bool namesPresent(const QString& selector, const QSet<QString>& names)
+{
+    const int n = selector.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = selector.at(i);
+        if (c == QLatin1Char('\\'))
+            return true;
+        if (c == QLatin1Char('[')) {
+            // Skip the attribute selector, quoted values included.
+            QChar quote;
+            for (++i; i < n; ++i) {
+                const QChar d = selector.at(i);
+                if (!quote.isNull()) {
+                    if (d == quote)
+                        quote = QChar();
+                } else if (d == QLatin1Char('"') || d == QLatin1Char('\'')) {
+                    quote = d;
+                } else if (d == QLatin1Char(']')) {
+                    break;
+                }
+            }
+            continue;
+        }
+        if (c != QLatin1Char('.') && c != QLatin1Char('#'))
+            continue;
+        int end = i + 1;
+        while (end < n && (selector.at(end).isLetterOrNumber() || selector.at(end) == QLatin1Char('-') ||
+                           selector.at(end) == QLatin1Char('_') || selector.at(end).unicode() >= 0x80))
+            ++end;
+        if (end < n && selector.at(end) == QLatin1Char('\\'))
+            return true;
+        if (end > i + 1 && !names.contains(c + selector.mid(i + 1, end - i - 1).toLower()))
+            return false;
+        i = end - 1;
+    }
+    return true;
+}
+
+} // namespace
+
+QString XhtmlRewriter::filterCss(const QString& css, const QString& scope, const QSet<QString>* selectorNames)
 {
     static const QRegularExpression comments(QStringLiteral("/\\*.*?\\*/"),
                                              QRegularExpression::DotMatchesEverythingOption);
@@ -526,7 +578,7 @@ QString XhtmlRewriter::filterCss(const QString& css, const QString& scope)
             const QString query = head.mid(6).toLower();
             static const QRegularExpression screen(QStringLiteral("\\b(all|screen)\\b"));
             if (!query.contains(QLatin1Char('(')) && screen.match(query).hasMatch())
-                out += filterCss(inner, scope);
+                out += filterCss(inner, scope, selectorNames);
         } else if (!head.startsWith(QLatin1Char('@')) && !head.isEmpty()) {
             // Body rules and the others keep different declarations.
             QStringList bodySelectors;
@@ -535,6 +587,8 @@ QString XhtmlRewriter::filterCss(const QString& css, const QString& scope)
                 // Pseudo-classes and pseudo-elements (":first-line") never
                 // match in rich text, and they make every match slower.
                 if (selector.contains(QLatin1Char(':')))
+                    continue;
+                if (selectorNames && !namesPresent(selector, *selectorNames))
                     continue;
                 bool body = false;
                 const QString scoped = scopedSelector(selector, scope, body);

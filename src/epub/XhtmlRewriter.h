@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -39,6 +40,10 @@ public:
         QStringList images;       ///< archive paths of the images shown, in order
         QString bodyClass;        ///< the body's "class"
         QString bodyStyle;        ///< the body's "style", filtered
+        /// What style selectors can name in the chapter: ".name" for every
+        /// class and "#name" for every id (prefixed) its elements carry, in
+        /// lower case.
+        QSet<QString> selectorNames;
     };
     /// Maps the archive path and fragment of a link to an anchor name of the
     /// joined book; empty when the target is not in the book.
@@ -63,7 +68,14 @@ public:
     /// style sheet), "body" becomes that class and every other selector is
     /// limited to elements inside it, so one chapter's styles never reach
     /// another.
-    static QString filterCss(const QString& css, const QString& scope = QString());
+    ///
+    /// With `selectorNames` (the union of the chapters' Chapter::selectorNames
+    /// and the classes and ids the wrapping elements carry), a selector that
+    /// needs a class or id no element carries matches nothing and is left
+    /// out: every document that lays a part of the book out parses the
+    /// sheet and tries its rules on every element.
+    static QString filterCss(const QString& css, const QString& scope = QString(),
+                             const QSet<QString>* selectorNames = nullptr);
     /// The class of the element every chapter is wrapped in.
     static const char* const chapterClass;
     /// One "style" attribute's declarations, filtered the same way (`body`:

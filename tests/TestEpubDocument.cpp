@@ -11,6 +11,7 @@
 #include "util/EpubBuilder.h"
 #include "util/TestHome.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QTextBlock>
 #include <QTextCodec>
@@ -260,8 +261,18 @@ private slots:
 
     void largeImagesAreScaledToFit350()
     {
+        // A picture whose header is sound but whose pixels are cut off.
+        QByteArray broken;
+        QBuffer buffer(&broken);
+        buffer.open(QIODevice::WriteOnly);
+        QImage filled(100, 80, QImage::Format_RGB32);
+        filled.fill(Qt::red);
+        filled.save(&buffer, "PNG");
+        broken.chop(20);
         const QString path =
             EpubBuilder()
+                .item("broken", "images/broken.png", "image/png")
+                .file("OEBPS/images/broken.png", broken)
                 .image("big", "images/big.png", QImage(1200, 900, QImage::Format_RGB32))
                 .image("small", "images/small.png", QImage(100, 80, QImage::Format_RGB32))
                 .chapter("c1", "Text/one.xhtml",
@@ -279,6 +290,9 @@ private slots:
             doc.loadResource(QTextDocument::ImageResource, QUrl("OEBPS/images/small.png")).value<QImage>();
         QCOMPARE(small.size(), QSize(100, 80));
         QCOMPARE(doc.imageSize("OEBPS/images/big.png"), QSize(1200, 900));
+        QCOMPARE(doc.imageSize("OEBPS/images/broken.png"), QSize(100, 80)); // as its header claims
+        QVERIFY(doc.loadResource(QTextDocument::ImageResource, QUrl("OEBPS/images/broken.png")).isNull());
+        QCOMPARE(doc.imageSize("OEBPS/images/broken.png"), QSize(-1, -1)); // once it failed to decode
         QVERIFY(doc.loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd")).isNull());
         const QString html = doc.converter()->chapters().first().html;
         QVERIFY(html.contains("<img src=\"OEBPS/images/big.png\" />"));

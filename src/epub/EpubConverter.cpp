@@ -55,7 +55,7 @@ struct EpubConverter::Store
         QMutexLocker lock(&mutex);
         if (image.isNull() && !sizes.contains(k))
             logWarning(QStringLiteral("Image not shown:%1. Reason:%2").arg(k, reason));
-        sizes.insert(k, image.size());
+        sizes.insert(k, image.isNull() ? QSize() : image.size());
         return image;
     }
 };

@@ -43,13 +43,15 @@ bool sheetsChangeText(const QString& prefix, BookResources* resources)
     return css.contains(changes);
 }
 
-QString importText(const QString& html, const TextStyle& style,
-                   const std::shared_ptr<BookResources>& resources, QHash<QString, int>* anchors, int offset)
+QString importText(QString html, const TextStyle& style, const std::shared_ptr<BookResources>& resources,
+                   QHash<QString, int>* anchors, int offset)
 {
     ChunkDocument document(resources);
     TextStyle plain = style;
     plain.pageSize = QSizeF();
     document.build(html, plain);
+    // A whole book's HTML is tens of megabytes: gone before its text is made.
+    html = QString();
     if (anchors)
         ChunkDocument::collectAnchors(document, offset, *anchors);
     return ChunkDocument::rawText(document);

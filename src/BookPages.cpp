@@ -22,7 +22,6 @@ BookPages::BookPages(const QTextDocument& style, const BookPlaces& places, Layou
     connect(&m_worker, &LayoutWorker::unitsCounted, this, &BookPages::onUnitsCounted);
     connect(&m_worker, &LayoutWorker::countFinished, this, &BookPages::onCountFinished);
     m_countTimer.setSingleShot(true);
-    m_countTimer.setInterval(kCountDelayMs);
     connect(&m_countTimer, &QTimer::timeout, this, &BookPages::startCount);
 }
 
@@ -64,6 +63,7 @@ void BookPages::checkStyle()
         m_table.clearCounts();
     if (!m_table.isExact())
         scheduleCount();
+    m_countAtOnce = false;
     emit pagesChanged();
 }
 
@@ -131,8 +131,11 @@ bool BookPages::isCounting() const
 
 void BookPages::scheduleCount()
 {
-    if (!m_places.isEmpty())
-        m_countTimer.start();
+    if (m_places.isEmpty())
+        return;
+    m_countTimer.setInterval(m_countAtOnce ? 0 : kCountDelayMs);
+    m_countAtOnce = false;
+    m_countTimer.start();
 }
 
 void BookPages::startCount()

@@ -59,6 +59,10 @@ public:
     void dropLayouts() { m_laid.clear(); }
     /// The text went: stops the count and drops every layout.
     void clear();
+    /// The next count starts without waiting for the layout to settle: the
+    /// text is new but the layout is not (a book's whole text after its
+    /// opening).
+    void countAtOnce() { m_countAtOnce = true; }
 
     /// The unit laid out in the current style, the most recently used now;
     /// null for a unit that does not exist. Counts its pages.
@@ -98,4 +102,5 @@ private:
     quint64 m_lastLayoutId = 0;
     int m_countGeneration = -1;
     QTimer m_countTimer;
+    bool m_countAtOnce = false;
 };

@@ -100,6 +100,9 @@ void TextDocument::setText(const BookText& text, const std::shared_ptr<BookResou
     const int unitPage = m_unitPage;
     const int pending = m_pendingPosition;
     assignText(text, resources, bookPath);
+    // The layout settled on the opening already: counting the whole text
+    // need not wait.
+    m_pages.countAtOnce();
     if (pending >= 0)
         setPageByPosition(pending);
     else

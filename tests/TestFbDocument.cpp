@@ -607,6 +607,10 @@ private slots:
         staged.setLoadsInStages(true, 0);
         staged.setWaitsInBackground(true);
         staged.load();
+        // The opening reads its pictures from the end of the file.
+        QVERIFY(staged.isOpening());
+        QCOMPARE(staged.imageSize("cover.png"), whole.imageSize("cover.png"));
+        QVERIFY(staged.imageSize("cover.png").isValid());
         checkOpeningThenWhole(staged, whole);
         if (QTest::currentTestFailed())
             return;
@@ -614,6 +618,23 @@ private slots:
         // A place deep in the book, asked for while only the opening is there.
         checkPlaceBeyondOpening<fb2::FbDocument>(path, whole,
                                                  whole.toc().at(0).children.at(100).position + 40);
+    }
+
+    // A book shorter than an opening is not cut at all: its opening is read
+    // from the whole file, pictures and all.
+    void shortBookOpensWhole()
+    {
+        const QString path = longBook(m_dir.path(), "short.fb2", 20);
+        fb2::FbDocument whole(path);
+        whole.load();
+        fb2::FbDocument staged(path);
+        staged.setLoadsInStages(true, 0);
+        staged.load();
+        QVERIFY(staged.isOpening());
+        QCOMPARE(staged.unitCount(), whole.unitCount());
+        QVERIFY(staged.imageSize("cover.png").isValid());
+        QVERIFY(waitForWholeText(staged));
+        QCOMPARE(staged.plainText(), whole.plainText());
     }
 
     // The rest of a book shown from its opening may be damaged: the reader

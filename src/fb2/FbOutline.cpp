@@ -16,9 +16,20 @@ bool isNameEnd(QChar c)
 
 } // namespace
 
-FbOutline FbOutline::scan(const QString& text, int maxDepth)
+FbOutline FbOutline::scan(const QString& text, int maxDepth, int stopAfter)
 {
     FbOutline outline;
+    int length = 0; // of the sections found
+    // Whether the section just found ends the scan.
+    const auto enough = [&outline, &length, stopAfter](const Range& range) {
+        outline.sections.append(range);
+        length += range.end - range.begin;
+        if (stopAfter < 0 || length < stopAfter)
+            return false;
+        outline.ok = true;
+        outline.end = range.end;
+        return true;
+    };
     const QChar* p = text.constData();
     const int n = text.size();
     int depth = 0;
@@ -40,7 +51,8 @@ FbOutline FbOutline::scan(const QString& text, int maxDepth)
             if (end < 0 || --depth < 0)
                 return outline;
             if (depth == 2 && sectionBegin >= 0) {
-                outline.sections.append({sectionBegin, end + 1});
+                if (enough({sectionBegin, end + 1}))
+                    return outline;
                 sectionBegin = -1;
             } else if (depth == 1) {
                 inBody = false;
@@ -94,8 +106,8 @@ FbOutline FbOutline::scan(const QString& text, int maxDepth)
         const bool empty = p[j - 1] == QLatin1Char('/');
         const bool topSection = depth == 2 && inBody && sectionBegin < 0 && name == QLatin1String("section");
         if (empty) {
-            if (topSection)
-                outline.sections.append({i, j + 1});
+            if (topSection && enough({i, j + 1}))
+                return outline;
         } else {
             if (++depth > maxDepth)
                 return outline;
@@ -106,7 +118,7 @@ FbOutline FbOutline::scan(const QString& text, int maxDepth)
         }
         i = j + 1;
     }
-    outline.ok = depth == 0 && sectionBegin < 0;
+    outline.ok = depth == 0 && sectionBegin < 0 && stopAfter < 0;
     if (!outline.ok)
         outline.sections.clear();
     return outline;

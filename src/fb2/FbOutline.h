@@ -29,8 +29,14 @@ struct FbOutline
     bool ok = false;
     /// The top-level sections of every body, in reading order.
     QVector<Range> sections;
+    /// With `stopAfter`: where the scan stopped, just after the last section
+    /// (inside its body, in the root).
+    int end = 0;
 
-    static FbOutline scan(const QString& text, int maxDepth);
+    /// With `stopAfter` >= 0 the scan stops after the top-level section that
+    /// brings the sections' length to `stopAfter` characters: `text` may be
+    /// the start of a book (ok is false when it ends before).
+    static FbOutline scan(const QString& text, int maxDepth, int stopAfter = -1);
 
     /// The text with every section replaced by an empty "<section/>".
     QString skeleton(const QString& text) const;

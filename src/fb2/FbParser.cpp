@@ -6,6 +6,7 @@
 #include "SafeImage.h"
 
 #include <QBuffer>
+#include <QByteArrayMatcher>
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
@@ -24,6 +25,10 @@ namespace fb2 {
 namespace {
 
 constexpr int kMaxDepth = Limits::maxXmlDepth;
+// The start of a file decoded for its opening.
+constexpr qint64 kOpeningHead = 1024 * 1024;
+// The file is searched for pictures this much at a time.
+constexpr qint64 kBinaryPiece = 1024 * 1024;
 
 QString childText(const QDomElement& e)
 {
@@ -331,10 +336,32 @@ bool FbParser::parseOpening(const QString& path, int size, double* share)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
         return false;
-    const QString text = decode(file.readAll());
-    const FbOutline outline = FbOutline::scan(text, kMaxDepth);
-    if (!outline.ok || outline.sections.isEmpty())
-        return false;
+    // The opening's sections lie at the start of the file: only that much is
+    // decoded, closed as a book of its own, and the pictures it shows are
+    // read from where they lie further on. Reading and decoding a large
+    // book's whole file would take longer than everything else before its
+    // first page (tens of megabytes of new memory, page by page).
+    QString text;
+    FbOutline outline;
+    const QByteArray head = file.read(kOpeningHead);
+    double bookCharacters = double(file.size()); // in the whole file, estimated
+    if (head.contains("<FictionBook")) {         // not in a two-byte encoding
+        const QString headText = decode(head);
+        outline = FbOutline::scan(headText, kMaxDepth, size);
+        if (outline.ok && !outline.sections.isEmpty()) {
+            text = headText.left(outline.end) + QStringLiteral("</body></FictionBook>");
+            bookCharacters *= double(headText.size()) / qMax(1, head.size());
+        }
+    }
+    const bool whole = text.isEmpty();
+    if (whole) {
+        file.seek(0);
+        text = decode(file.readAll());
+        outline = FbOutline::scan(text, kMaxDepth);
+        if (!outline.ok || outline.sections.isEmpty())
+            return false;
+        bookCharacters = text.size();
+    }
     QDomDocument dom;
     const QDomElement root = skeletonRoot(text, outline, dom);
     if (root.isNull())
@@ -383,14 +410,68 @@ bool FbParser::parseOpening(const QString& path, int size, double* share)
             shown.insert(id);
         collect(body.sections);
     }
-    for (QDomElement e = root.firstChildElement(QStringLiteral("binary")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("binary"))) {
-        const QString id = e.attribute(QStringLiteral("id"));
-        if (shown.contains(id))
-            addImage(id, decodeImage(e.text().toLatin1()));
+    if (whole) {
+        for (QDomElement e = root.firstChildElement(QStringLiteral("binary")); !e.isNull();
+             e = e.nextSiblingElement(QStringLiteral("binary"))) {
+            const QString id = e.attribute(QStringLiteral("id"));
+            if (shown.contains(id))
+                addImage(id, decodeImage(e.text().toLatin1()));
+        }
+    } else {
+        const QHash<QString, QByteArray> binaries = readBinaries(file, head, shown);
+        for (auto it = binaries.constBegin(); it != binaries.constEnd(); ++it)
+            addImage(it.key(), decodeImage(it.value()));
     }
-    *share = double(outline.sections.at(sections.size() - 1).end) / qMax(1, text.size());
+    *share = qBound(0.0, outline.sections.at(sections.size() - 1).end / qMax(1.0, bookCharacters), 1.0);
     return true;
+}
+
+QHash<QString, QByteArray> FbParser::readBinaries(QFile& file, const QByteArray& head,
+                                                  const QSet<QString>& ids)
+{
+    // The file is read a piece at a time into one buffer: a picture's
+    // element is kept whole (it may span pieces), anything before it goes.
+    static const QByteArrayMatcher start("<binary");
+    static const QByteArrayMatcher close("</binary>");
+    static const QRegularExpression idAttribute(QStringLiteral("\\sid\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"));
+    QTextCodec* codec = QTextCodec::codecForName(encodingOf(head).toLatin1());
+    if (!codec)
+        codec = QTextCodec::codecForName("UTF-8");
+    QSet<QString> wanted = ids;
+    wanted.remove(QString());
+    QHash<QString, QByteArray> found;
+    QByteArray buffer;
+    file.seek(0);
+    int from = 0;
+    while (found.size() < wanted.size()) {
+        int at = start.indexIn(buffer, from);
+        // "<binary" followed by the end of its name: not "<binaryx".
+        while (at >= 0 && at + 7 < buffer.size() && buffer.at(at + 7) != '>' && buffer.at(at + 7) != '/' &&
+               !QChar::isSpace(uchar(buffer.at(at + 7))))
+            at = start.indexIn(buffer, at + 1);
+        const int tagEnd = at < 0 ? -1 : buffer.indexOf('>', at);
+        const int end = tagEnd < 0 ? -1 : close.indexIn(buffer, tagEnd);
+        if (end < 0) {
+            // Needs more of the file: keep what may be the start of an element.
+            if (file.atEnd())
+                break;
+            buffer.remove(0, at >= 0 ? at : qMax(0, buffer.size() - 8));
+            // Read into the buffer itself: a new block per piece would be
+            // fresh memory, touched page by page, every time.
+            const int kept = buffer.size();
+            buffer.resize(kept + int(kBinaryPiece));
+            buffer.resize(kept + int(qMax<qint64>(0, file.read(buffer.data() + kept, kBinaryPiece))));
+            from = 0;
+            continue;
+        }
+        const QRegularExpressionMatch id =
+            idAttribute.match(codec->toUnicode(buffer.constData() + at, tagEnd - at + 1));
+        const QString name = id.captured(1) + id.captured(2);
+        if (wanted.contains(name) && !found.contains(name))
+            found.insert(name, buffer.mid(tagEnd + 1, end - tagEnd - 1));
+        from = end;
+    }
+    return found;
 }
 
 void FbParser::addImage(const QString& id, const QImage& image)

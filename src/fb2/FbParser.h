@@ -4,6 +4,9 @@
 #include "fb2/FbBook.h"
 
 #include <QDomDocument>
+#include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -100,6 +103,11 @@ private:
     /// Parses one top-level section cut out of `text`; false when it is not
     /// well formed.
     static bool parsePiece(const QString& text, int begin, int end, Section& section);
+    /// The base64 text of the <binary> elements named in `ids`, read from
+    /// `file` piece by piece, ids decoded in the encoding `head` (the file's
+    /// start) declares; any encoding in which ASCII is itself.
+    static QHash<QString, QByteArray> readBinaries(QFile& file, const QByteArray& head,
+                                                   const QSet<QString>& ids);
     void addImage(const QString& id, const QImage& image);
     void walkRoot(const QDomElement& root, const SectionSource& topSection);
     bool parseMetadata(const QString& text);

@@ -30,6 +30,44 @@ constexpr qint64 kOpeningHead = 1024 * 1024;
 // The file is searched for pictures this much at a time.
 constexpr qint64 kBinaryPiece = 1024 * 1024;
 
+// A <binary> start tag found by its bytes: in XML a '<' in text is always
+// escaped, so "<binary" followed by the end of a name is that tag.
+struct BinaryTag
+{
+    int at = -1;        ///< its '<'; -1 when there is none
+    int end = -1;       ///< its '>'; -1 when it does not end in the data (yet)
+    bool empty = false; ///< "<binary .../>": no content
+    QString id;         ///< decoded
+};
+
+BinaryTag nextBinaryTag(const QByteArray& data, int from, QTextCodec* codec)
+{
+    static const QByteArrayMatcher start("<binary");
+    static const QRegularExpression idAttribute(QStringLiteral("\\sid\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"));
+    BinaryTag tag;
+    for (int at = start.indexIn(data, from); at >= 0; at = start.indexIn(data, at + 1)) {
+        const char next = at + 7 < data.size() ? data.at(at + 7) : ' ';
+        if (next != '>' && next != '/' && !QChar::isSpace(uchar(next)))
+            continue; // "<binaryx"
+        tag.at = at;
+        tag.end = data.indexOf('>', at);
+        if (tag.end >= 0) {
+            tag.empty = data.at(tag.end - 1) == '/';
+            const QRegularExpressionMatch id =
+                idAttribute.match(codec->toUnicode(data.constData() + at, tag.end - at));
+            tag.id = id.captured(1) + id.captured(2);
+        }
+        break;
+    }
+    return tag;
+}
+
+QTextCodec* codecOf(const QString& encoding)
+{
+    QTextCodec* codec = QTextCodec::codecForName(encoding.toLatin1());
+    return codec ? codec : QTextCodec::codecForName("UTF-8");
+}
+
 QString childText(const QDomElement& e)
 {
     return e.text().trimmed();
@@ -431,12 +469,8 @@ QHash<QString, QByteArray> FbParser::readBinaries(QFile& file, const QByteArray&
 {
     // The file is read a piece at a time into one buffer: a picture's
     // element is kept whole (it may span pieces), anything before it goes.
-    static const QByteArrayMatcher start("<binary");
     static const QByteArrayMatcher close("</binary>");
-    static const QRegularExpression idAttribute(QStringLiteral("\\sid\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"));
-    QTextCodec* codec = QTextCodec::codecForName(encodingOf(head).toLatin1());
-    if (!codec)
-        codec = QTextCodec::codecForName("UTF-8");
+    QTextCodec* codec = codecOf(encodingOf(head));
     QSet<QString> wanted = ids;
     wanted.remove(QString());
     QHash<QString, QByteArray> found;
@@ -444,18 +478,13 @@ QHash<QString, QByteArray> FbParser::readBinaries(QFile& file, const QByteArray&
     file.seek(0);
     int from = 0;
     while (found.size() < wanted.size()) {
-        int at = start.indexIn(buffer, from);
-        // "<binary" followed by the end of its name: not "<binaryx".
-        while (at >= 0 && at + 7 < buffer.size() && buffer.at(at + 7) != '>' && buffer.at(at + 7) != '/' &&
-               !QChar::isSpace(uchar(buffer.at(at + 7))))
-            at = start.indexIn(buffer, at + 1);
-        const int tagEnd = at < 0 ? -1 : buffer.indexOf('>', at);
-        const int end = tagEnd < 0 ? -1 : close.indexIn(buffer, tagEnd);
+        const BinaryTag tag = nextBinaryTag(buffer, from, codec);
+        const int end = tag.end < 0 ? -1 : tag.empty ? tag.end : close.indexIn(buffer, tag.end);
         if (end < 0) {
             // Needs more of the file: keep what may be the start of an element.
             if (file.atEnd())
                 break;
-            buffer.remove(0, at >= 0 ? at : qMax(0, buffer.size() - 8));
+            buffer.remove(0, tag.at >= 0 ? tag.at : qMax(0, buffer.size() - 8));
             // Read into the buffer itself: a new block per piece would be
             // fresh memory, touched page by page, every time.
             const int kept = buffer.size();
@@ -464,11 +493,8 @@ QHash<QString, QByteArray> FbParser::readBinaries(QFile& file, const QByteArray&
             from = 0;
             continue;
         }
-        const QRegularExpressionMatch id =
-            idAttribute.match(codec->toUnicode(buffer.constData() + at, tagEnd - at + 1));
-        const QString name = id.captured(1) + id.captured(2);
-        if (wanted.contains(name) && !found.contains(name))
-            found.insert(name, buffer.mid(tagEnd + 1, end - tagEnd - 1));
+        if (!tag.empty && wanted.contains(tag.id) && !found.contains(tag.id))
+            found.insert(tag.id, buffer.mid(tag.end + 1, end - tag.end - 1));
         from = end;
     }
     return found;
@@ -594,31 +620,21 @@ FbParser::HeadResult FbParser::parseHead(const QByteArray& data)
     const QString cover = m_book.description.titleInfo.coverpage;
     if (cover.isEmpty())
         return HeadParsed;
-    // The cover's binary element, found by its bytes: in XML a '<' in text is
-    // always escaped, so "<binary" is a tag. Its id is compared decoded.
-    QTextCodec* codec = QTextCodec::codecForName(encodingOf(data).toLatin1());
-    if (!codec)
-        codec = QTextCodec::codecForName("UTF-8");
-    static const QRegularExpression idAttribute(QStringLiteral("\\sid\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"));
-    static const QByteArray binaryStart("<binary");
-    for (int at = data.indexOf(binaryStart, headEnd); at >= 0; at = data.indexOf(binaryStart, at + 1)) {
-        const char next = at + binaryStart.size() < data.size() ? data.at(at + binaryStart.size()) : '\0';
-        if (next != '>' && next != '/' && !QChar::isSpace(uchar(next)))
-            continue;
-        const int tagEnd = data.indexOf('>', at);
-        if (tagEnd < 0)
+    // The cover's binary element, found by its bytes; its id is compared
+    // decoded.
+    QTextCodec* codec = codecOf(encodingOf(data));
+    for (BinaryTag tag = nextBinaryTag(data, headEnd, codec); tag.at >= 0;
+         tag = nextBinaryTag(data, tag.at + 1, codec)) {
+        if (tag.end < 0)
             return HeadUnsure;
-        const QString tag = codec->toUnicode(data.constData() + at, tagEnd - at);
-        const QRegularExpressionMatch id = idAttribute.match(tag);
-        const QString value = id.captured(1).isNull() ? id.captured(2) : id.captured(1);
-        if (!id.hasMatch() || value != cover)
+        if (tag.id != cover)
             continue;
-        if (data.at(tagEnd - 1) == '/')
+        if (tag.empty)
             return HeadParsed; // an empty element: no cover
-        const int contentEnd = data.indexOf("</binary", tagEnd);
+        const int contentEnd = data.indexOf("</binary", tag.end);
         if (contentEnd < 0)
             return HeadUnsure;
-        takeCover(cover, data.mid(tagEnd + 1, contentEnd - tagEnd - 1));
+        takeCover(cover, data.mid(tag.end + 1, contentEnd - tag.end - 1));
         return HeadParsed;
     }
     // Not found by its bytes (an id written with entities, a damaged file):
